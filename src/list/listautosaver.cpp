@@ -1,0 +1,32 @@
+#include "listautosaver.h"
+
+#include "wallpaperlist.h"
+#include "wallpaperliststore.h"
+
+ListAutosaver::ListAutosaver(WallpaperList &list, WallpaperListStore &store, QObject *parent)
+    : QObject(parent)
+    , m_list(list)
+    , m_store(store) {
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(DelayMs);
+    connect(&m_timer, &QTimer::timeout, this, &ListAutosaver::flush);
+    connect(&list, &QAbstractItemModel::rowsInserted, this, &ListAutosaver::schedule);
+    connect(&list, &QAbstractItemModel::rowsRemoved, this, &ListAutosaver::schedule);
+    connect(&list, &QAbstractItemModel::rowsMoved, this, &ListAutosaver::schedule);
+    connect(&list, &QAbstractItemModel::dataChanged, this, &ListAutosaver::schedule);
+    connect(&list, &QAbstractItemModel::modelReset, this, &ListAutosaver::schedule);
+}
+
+void ListAutosaver::schedule() {
+    // Not restarted by later changes: a steady stream of edits still saves every DelayMs.
+    if (!m_timer.isActive())
+        m_timer.start();
+}
+
+bool ListAutosaver::flush() {
+    m_timer.stop();
+    const bool saved = m_store.save(m_list.entries());
+    if (!saved)
+        Q_EMIT saveFailed();
+    return saved;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+class WallpaperList;
+class WallpaperListStore;
+
+// Saves the list shortly after every change, so a crash or a kill loses at
+// most the last fraction of a second. Bursts (adding a folder of pictures)
+// are written once. flush() saves at once, for the ways out of the program.
+class ListAutosaver : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int DelayMs = 250;
+
+    ListAutosaver(WallpaperList &list, WallpaperListStore &store, QObject *parent = nullptr);
+
+    bool isPending() const { return m_timer.isActive(); }
+    bool flush();
+
+Q_SIGNALS:
+    void saveFailed();
+
+private:
+    void schedule();
+
+    WallpaperList &m_list;
+    WallpaperListStore &m_store;
+    QTimer m_timer;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "wallpaperentry.h"
+
+#include <QList>
+
+#include <functional>
+
+class SettingsStore;
+
+// Reads and writes the wallpaper list in the settings store: "NumberOfFiles"
+// and one key per position in each of the four entry sections.
+class WallpaperListStore {
+public:
+    // Called once per stored entry, before it is read: percent is (i + 1) / n * 100
+    // rounded half to even, caption its truncated value followed by " %".
+    using Progress = std::function<void(int percent, const QString &caption)>;
+
+    explicit WallpaperListStore(SettingsStore &store);
+
+    // The stored entries in stored order, closed up over the ones whose files are
+    // definitely gone. Entries on unreachable drives are kept.
+    QList<WallpaperEntry> load(const Progress &progress = {}) const;
+
+    // Writes the whole list in one atomic file replacement. Keys above the new
+    // count stay behind unread, as older versions of the file expect.
+    bool save(const QList<WallpaperEntry> &entries);
+
+    static void loadProgress(int index, int count, int *percent, QString *caption);
+
+private:
+    SettingsStore &m_store;
+};
