@@ -1,0 +1,67 @@
+#include "autostart.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+Autostart::Autostart(QString autostartFolder)
+    : m_folder(std::move(autostartFolder)) {}
+
+QString Autostart::entryPath() const {
+    return QDir(m_folder).filePath(QStringLiteral("Rotafond.desktop"));
+}
+
+QString Autostart::execValue(const QString &executable) {
+    // Inside a quoted argument, `"`, "`", "$" and "\" take a backslash...
+    QString quoted;
+    for (const QChar c : executable) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    // ...then the whole value takes the key file's string escapes, and a literal
+    // "%" is doubled so the launcher does not read it as a field code.
+    QString value;
+    for (const QChar c : quoted) {
+        if (c == QLatin1Char('\\'))
+            value += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            value += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            value += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            value += QStringLiteral("\\r");
+        else if (c == QLatin1Char('%'))
+            value += QStringLiteral("%%");
+        else
+            value += c;
+    }
+    return value;
+}
+
+bool Autostart::create(const QString &executable, QString *error) const {
+    if (!QDir().mkpath(m_folder)) {
+        *error = QStringLiteral("Cannot create the folder %1.").arg(m_folder);
+        return false;
+    }
+    QSaveFile file(entryPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *error = file.errorString();
+        return false;
+    }
+    const QString content = QStringLiteral("[Desktop Entry]\n"
+                                           "Type=Application\n"
+                                           "Name=Rotafond\n"
+                                           "Comment=Desktop wallpaper cycler\n"
+                                           "Exec=%1\n"
+                                           "Terminal=false\n"
+                                           "X-GNOME-Autostart-enabled=true\n")
+                                .arg(execValue(executable));
+    file.write(content.toUtf8());
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}

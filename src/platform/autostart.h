@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The per-user autostart entry (freedesktop autostart: <config>/autostart/Rotafond.desktop).
+class Autostart {
+public:
+    explicit Autostart(QString autostartFolder);
+
+    QString entryPath() const;
+
+    // Writes the entry so the desktop starts `executable` at log-in. On failure
+    // returns false and says why in *error.
+    bool create(const QString &executable, QString *error) const;
+
+    // The Exec= value for a program path, quoted and escaped so any path
+    // (blanks, quotes, "$", "%", backslashes) reaches the launcher intact.
+    static QString execValue(const QString &executable);
+
+private:
+    QString m_folder;
+};
