@@ -1,0 +1,50 @@
+#include "commandline.h"
+#include "rotafondapp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace {
+
+QStringList argumentsOf(int argc, char **argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    // Help and version need no display, so answer them before Qt starts.
+    const StartAction early = parseCommandLine(argumentsOf(argc, argv));
+    if (early == StartAction::ShowHelp || early == StartAction::ShowVersion) {
+        QTextStream out(stdout);
+        out << (early == StartAction::ShowHelp ? usageText()
+                                               : QStringLiteral("Rotafond " ROTAFOND_VERSION "\n"));
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rotafond"));
+    QApplication::setApplicationVersion(QStringLiteral(ROTAFOND_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("rotafond"));
+    // The program lives on with every window hidden; it ends by its own exit commands.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SettingsEnvironment environment;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        environment.screenSize = screen->size();
+    environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (environment.picturesFolder.isEmpty() || !QDir(environment.picturesFolder).exists())
+        environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+
+    // Qt has taken its own options (-display and the like) out of argv by now.
+    RotafondApp rotafond(AppPaths::standard(), environment);
+    if (!rotafond.start(parseCommandLine(argumentsOf(argc, argv))))
+        return 1;
+    return app.exec();
+}
