@@ -1,0 +1,99 @@
+#pragma once
+
+// Drives the real program on a real X display the way a user would: starts it
+// in a private home, finds its windows by title and presses keys in them.
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+class DesktopDriver {
+public:
+    DesktopDriver() {
+        for (const char *folder : {"config", "data", "cache", "run"})
+            QDir(m_home.path()).mkpath(QLatin1String(folder));
+        QFile::setPermissions(path("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+    }
+
+    bool hasDisplay() const { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
+    QString path(const QString &relative) const { return m_home.filePath(relative); }
+    QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
+
+    // A process of the program with this driver's home, not yet started.
+    std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.path());
+        environment.insert("XDG_CONFIG_HOME", path("config"));
+        environment.insert("XDG_DATA_HOME", path("data"));
+        environment.insert("XDG_CACHE_HOME", path("cache"));
+        environment.insert("XDG_RUNTIME_DIR", path("run"));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.remove("XDG_CURRENT_DESKTOP");
+        process->setProcessEnvironment(environment);
+        process->setProgram(QStringLiteral(ROTAFOND_BINARY));
+        process->setArguments(arguments);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        return process;
+    }
+
+    // Managed top-level windows whose title matches the regular expression,
+    // belonging to pid (0: anyone), oldest first.
+    static QStringList windows(const QString &titleRegex, qint64 pid = 0) {
+        QProcess list;
+        list.start("wmctrl", {"-lp"});
+        list.waitForFinished(5000);
+        const QRegularExpression title(titleRegex);
+        QStringList found;
+        // Each line: id, desktop, pid, host, title.
+        for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
+            const QStringList fields = line.split(' ', Qt::SkipEmptyParts);
+            if (fields.size() < 4)
+                continue;
+            const qsizetype titleStart = line.indexOf(fields.at(3)) + fields.at(3).size() + 1;
+            if ((pid == 0 || fields.at(2).toLongLong() == pid) &&
+                title.match(line.mid(titleStart)).hasMatch())
+                found.append(fields.at(0));
+        }
+        return found;
+    }
+
+    enum class Shown { Viewable, MappedOrIconic };
+
+    static QString waitForWindow(const QString &titleRegex, qint64 pid = 0,
+                                 Shown shown = Shown::Viewable, int timeoutMs = 10000) {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            const QStringList found = windows(titleRegex, pid);
+            if (!found.isEmpty() && (shown == Shown::MappedOrIconic || isViewable(found.last())))
+                return found.last();
+            QTest::qWait(50);
+        }
+        return {};
+    }
+
+    static bool isViewable(const QString &window) {
+        QProcess info;
+        info.start("xwininfo", {"-id", window});
+        info.waitForFinished(5000);
+        return info.readAllStandardOutput().contains("IsViewable");
+    }
+
+    static void pressKey(const QString &window, const QString &key) {
+        QProcess::execute("wmctrl", {"-i", "-a", window});
+        QTest::qWait(200);
+        QProcess::execute("xdotool", {"key", "--clearmodifiers", key});
+    }
+
+    // Asks the window manager to close the window, as its close button does.
+    static void closeWindow(const QString &window) {
+        QProcess::execute("wmctrl", {"-i", "-c", window});
+    }
+
+private:
+    QTemporaryDir m_home;
+};

@@ -1,0 +1,122 @@
+#include "desktopdriver.h"
+
+#include "settingsstore.h"
+#include "wallpaperliststore.h"
+
+#include <QFile>
+#include <QImage>
+
+class TestE2EStartup : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void secondCopy_saysSoAndLeavesTheFirstRunning();
+    void clearSwitch_startsTheIntroduction();
+    void closingTheMainWindow_endsAndKeepsTheList();
+
+private:
+    void storeList(int count) {
+        QList<WallpaperEntry> entries;
+        for (int i = 0; i < count; ++i) {
+            const QString picture = m_desktop->path(QStringLiteral("picture %1.png").arg(i));
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            QVERIFY(image.save(picture));
+            entries.append({picture, true, true, i % 2 == 0});
+        }
+        SettingsStore settings(m_desktop->configFile(), {});
+        QVERIFY(WallpaperListStore(settings).save(entries));
+    }
+
+    std::unique_ptr<DesktopDriver> m_desktop;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+void TestE2EStartup::init() {
+    m_desktop = std::make_unique<DesktopDriver>();
+    if (!m_desktop->hasDisplay())
+        QSKIP("needs an X display: run through test.sh");
+}
+
+void TestE2EStartup::cleanup() {
+    for (auto &process : m_processes) {
+        process->kill();
+        process->waitForFinished();
+    }
+    m_processes.clear();
+}
+
+void TestE2EStartup::secondCopy_saysSoAndLeavesTheFirstRunning() {
+    storeList(2);
+    QProcess *first = m_processes.emplace_back(m_desktop->program()).get();
+    first->start();
+    QVERIFY(first->waitForStarted());
+    QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", first->processId(),
+                                          DesktopDriver::Shown::MappedOrIconic)
+                 .isEmpty());
+    QFile config(m_desktop->configFile());
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    const QByteArray before = config.readAll();
+    config.close();
+
+    QProcess *second = m_processes.emplace_back(m_desktop->program({"/C"})).get();
+    second->start();
+    const QString box = DesktopDriver::waitForWindow("^Twice \\?\\?\\?$", second->processId());
+    QVERIFY2(!box.isEmpty(), "the second copy showed no message");
+    DesktopDriver::pressKey(box, "Return");
+    QVERIFY(second->waitForFinished(5000));
+    QCOMPARE(second->exitCode(), 1);
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(config.open(QIODevice::ReadOnly));
+    QCOMPARE(config.readAll(), before);
+}
+
+void TestE2EStartup::clearSwitch_startsTheIntroduction() {
+    storeList(3);
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program({" /c "})).get();
+    rotafond->start();
+    const qint64 pid = rotafond->processId();
+    const QString offer = DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", pid);
+    QVERIFY2(!offer.isEmpty(), "no autostart offer after /C");
+    QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", pid).isEmpty());
+    DesktopDriver::pressKey(offer, "Return");
+    const QString first = DesktopDriver::waitForWindow("^To start with\\.\\.\\.$", pid);
+    QVERIFY(!first.isEmpty());
+    DesktopDriver::pressKey(first, "Return");
+    const QString second = DesktopDriver::waitForWindow("^Let's get this thing working", pid);
+    QVERIFY(!second.isEmpty());
+    DesktopDriver::pressKey(second, "Return");
+
+    QFile entry(m_desktop->path("config/autostart/Rotafond.desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(entry.readAll().contains("Exec=\"" ROTAFOND_BINARY "\""));
+    QCOMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::NumberOfFiles), 0);
+    QCOMPARE(rotafond->state(), QProcess::Running);
+}
+
+void TestE2EStartup::closingTheMainWindow_endsAndKeepsTheList() {
+    storeList(3);
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
+    rotafond->start();
+    const QStringList before = [&] {
+        SettingsStore settings(m_desktop->configFile(), {});
+        QStringList paths;
+        for (const WallpaperEntry &entry : WallpaperListStore(settings).load())
+            paths.append(entry.filePath);
+        return paths;
+    }();
+    const QString window = DesktopDriver::waitForWindow("^Rotafond$", rotafond->processId(),
+                                                        DesktopDriver::Shown::MappedOrIconic);
+    QVERIFY(!window.isEmpty());
+    QTest::qWait(300);
+    DesktopDriver::closeWindow(window);
+    QVERIFY(rotafond->waitForFinished(5000));
+    QCOMPARE(rotafond->exitCode(), 0);
+    SettingsStore settings(m_desktop->configFile(), {});
+    QCOMPARE(WallpaperListStore(settings).load().size(), before.size());
+}
+
+QTEST_GUILESS_MAIN(TestE2EStartup)
+#include "tst_e2e_startup.moc"
