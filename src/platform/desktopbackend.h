@@ -1,0 +1,35 @@
+#pragma once
+
+#include "wallpaperstyle.h"
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+struct ApplyResult {
+    bool ok = true;
+    QString error;
+
+    static ApplyResult failure(QString why) { return {false, std::move(why)}; }
+};
+
+// Tells one kind of desktop which bitmap to show and how.
+class DesktopBackend {
+public:
+    virtual ~DesktopBackend() = default;
+
+    virtual QString name() const = 0;
+
+    // True when the desktop must be given a new file name for every change
+    // (it caches by name or ignores a setting that did not change).
+    virtual bool wantsFreshFileName() const { return true; }
+
+    // Shows the bitmap at path; bitmap holds its pixels for backends that
+    // draw themselves. Style Clear shows no picture.
+    virtual ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) = 0;
+};
+
+// Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; bare X11
+// when nothing matches. monitorName names the primary output (XFCE needs it).
+std::unique_ptr<DesktopBackend> createDesktopBackend(const QString &monitorName);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "desktopbackend.h"
+
+// Desktops that read their wallpaper from GSettings: GNOME (and Unity,
+// Budgie), Cinnamon and MATE differ only in schema and key names.
+class GSettingsDesktopBackend : public DesktopBackend {
+public:
+    struct Keys {
+        const char *desktop;
+        const char *schema;
+        const char *pictureKey;
+        bool pictureIsUri;          // MATE stores a plain path
+        const char *darkPictureKey; // GNOME 42+ shows this one in dark mode; may be absent
+        const char *optionsKey;
+    };
+    static const Keys Gnome;
+    static const Keys Cinnamon;
+    static const Keys Mate;
+
+    explicit GSettingsDesktopBackend(const Keys &keys);
+    QString name() const override { return QLatin1String(m_keys.desktop); }
+    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+
+private:
+    Keys m_keys;
+};

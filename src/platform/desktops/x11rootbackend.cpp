@@ -1,0 +1,156 @@
+#include "x11rootbackend.h"
+
+#include <QPainter>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct Free {
+    void operator()(void *pointer) const { std::free(pointer); }
+};
+template <typename T> using Reply = std::unique_ptr<T, Free>;
+
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_pixmap_t pixmapProperty(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t atom) {
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1), nullptr));
+    if (!reply || reply->type != XCB_ATOM_PIXMAP || xcb_get_property_value_length(reply.get()) < 4)
+        return XCB_NONE;
+    return *static_cast<xcb_pixmap_t *>(xcb_get_property_value(reply.get()));
+}
+
+// The previous wallpaper pixmap belongs to the (retained) client that set it.
+// Free it only when both properties agree on it, as every setter does.
+void releasePreviousPixmap(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t rootAtom,
+                           xcb_atom_t esetrootAtom) {
+    const xcb_pixmap_t root1 = pixmapProperty(connection, root, rootAtom);
+    const xcb_pixmap_t root2 = pixmapProperty(connection, root, esetrootAtom);
+    if (root1 != XCB_NONE && root1 == root2)
+        xcb_kill_client(connection, root1);
+}
+
+class Connection {
+public:
+    Connection()
+        : m_connection(xcb_connect(nullptr, &m_screenNumber)) {}
+    ~Connection() { xcb_disconnect(m_connection); }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    bool isOk() const { return xcb_connection_has_error(m_connection) == 0; }
+    xcb_connection_t *get() const { return m_connection; }
+    xcb_screen_t *screen() const {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
+        for (int i = 0; it.rem && i < m_screenNumber; ++i)
+            xcb_screen_next(&it);
+        return it.rem ? it.data : nullptr;
+    }
+
+private:
+    int m_screenNumber = 0;
+    xcb_connection_t *m_connection;
+};
+
+bool hasError(xcb_connection_t *connection, xcb_void_cookie_t cookie) {
+    const Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
+    return error != nullptr;
+}
+
+} // namespace
+
+QImage X11RootBackend::renderDesktop(const QImage &bitmap, QSize screen, WallpaperStyle style) {
+    QImage desktop(screen, QImage::Format_RGB32);
+    desktop.fill(Qt::black);
+    if (style == WallpaperStyle::Clear || bitmap.isNull())
+        return desktop;
+    QPainter painter(&desktop);
+    switch (style) {
+    case WallpaperStyle::Tile:
+        painter.fillRect(desktop.rect(), QBrush(bitmap));
+        break;
+    case WallpaperStyle::Stretch:
+        painter.drawImage(QPoint(0, 0),
+                          bitmap.scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        break;
+    case WallpaperStyle::Center:
+    case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Clear:
+        painter.drawImage(
+            QPoint((screen.width() - bitmap.width()) / 2, (screen.height() - bitmap.height()) / 2),
+            bitmap);
+        break;
+    }
+    return desktop;
+}
+
+ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
+    Connection connection;
+    xcb_screen_t *screen = connection.isOk() ? connection.screen() : nullptr;
+    if (!screen)
+        return ApplyResult::failure(QStringLiteral("Cannot reach the X display."));
+    xcb_connection_t *c = connection.get();
+    const xcb_window_t root = screen->root;
+    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID");
+    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID");
+
+    if (style == WallpaperStyle::Clear) {
+        releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
+        xcb_delete_property(c, root, rootAtom);
+        xcb_delete_property(c, root, esetrootAtom);
+        const uint32_t black = screen->black_pixel;
+        xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &black);
+        xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+        xcb_flush(c);
+        return {};
+    }
+
+    if (screen->root_depth != 24 && screen->root_depth != 32)
+        return ApplyResult::failure(
+            QStringLiteral("The X screen has depth %1; only 24 and 32 are supported.")
+                .arg(screen->root_depth));
+    if (xcb_get_setup(c)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+        return ApplyResult::failure(QStringLiteral("The X server's byte order is not supported."));
+
+    const QSize size(screen->width_in_pixels, screen->height_in_pixels);
+    const QImage desktop = renderDesktop(bitmap, size, style);
+
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    if (hasError(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, root,
+                                              uint16_t(size.width()), uint16_t(size.height()))))
+        return ApplyResult::failure(QStringLiteral("The X server has no room for the wallpaper."));
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    // Send the picture in bands that fit the server's request size.
+    const uint32_t maxBytes = xcb_get_maximum_request_length(c) * 4 - 64;
+    const int rowBytes = size.width() * 4;
+    const int bandRows = std::max(1, int(maxBytes / uint32_t(rowBytes)));
+    for (int y = 0; y < size.height(); y += bandRows) {
+        const int rows = std::min(bandRows, size.height() - y);
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(size.width()),
+                      uint16_t(rows), 0, int16_t(y), 0, screen->root_depth,
+                      uint32_t(rows * rowBytes), desktop.constScanLine(y));
+    }
+    xcb_free_gc(c, gc);
+
+    releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
+    for (const xcb_atom_t atom : {rootAtom, esetrootAtom})
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
+    if (hasError(c, xcb_change_window_attributes_checked(c, root, XCB_CW_BACK_PIXMAP, &pixmap)))
+        return ApplyResult::failure(QStringLiteral("The X server refused the wallpaper."));
+    xcb_clear_area(c, 0, root, 0, 0, 0, 0);
+    // Keep the pixmap alive after we disconnect: the root window shows it.
+    xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+    xcb_flush(c);
+    return {};
+}
