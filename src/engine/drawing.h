@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+// Drawing routines shared by the wallpaper, the preview and the thumbnails.
+// Sizes are computed in single precision and rounded half to even.
+
+// The picture scaled until its longer side equals the matching screen side.
+// The other side may overflow the screen.
+QImage composeProportional(const QImage &picture, QSize screen);
+
+// The whole source scaled onto a destination of the given size.
+QImage stretchIntoSurface(const QImage &source, QSize destination);
+
+// The source centred on a destination of the given size filled with
+// background, shrunk to fit inside a one-pixel margin, never enlarged and
+// never drawn outside the destination.
+QImage drawFitted(const QImage &source, QSize destination, const QColor &background);
+
+// Copies tile unscaled into target with its top-left corner at (x, y).
+void copyPreviewTile(QImage &target, const QImage &tile, int x, int y);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// Ensures exactly one trailing "/" ("" gives "/").
+QString addBackslash(const QString &path);
+
+// The folder that holds the composed wallpaper, known to the desktop and
+// writable by the user. Creates it when missing.
+class WallpaperFiles {
+public:
+    explicit WallpaperFiles(QString dataFolder);
+
+    QString getWindowsFolder() const;
+    QString bitmapPath() const { return getWindowsFolder() + QStringLiteral("Rotafond.bmp"); }
+
+    // Writes "Rotafond.bmp" through a temporary file and a rename, so a desktop
+    // never reads half a picture.
+    bool writeBitmap(const QImage &bitmap, QString *error) const;
+
+    // Desktops that cache by file name (or ignore a setting that did not
+    // change) are given a link to the bitmap whose name alternates with every
+    // change. Returns the path to hand to such a desktop.
+    QString freshlyNamedCopy(QString *error);
+
+private:
+    QString m_dataFolder;
+    int m_generation = 0;
+};
