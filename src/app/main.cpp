@@ -43,7 +43,9 @@ int main(int argc, char **argv) {
         environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
 
     // Qt has taken its own options (-display and the like) out of argv by now.
-    RotafondApp rotafond(AppPaths::standard(), environment);
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    RotafondApp rotafond(AppPaths::standard(), environment,
+                         createDesktopBackend(primary ? primary->name() : QStringLiteral("0")));
     if (!rotafond.start(parseCommandLine(argumentsOf(argc, argv))))
         return 1;
     return app.exec();

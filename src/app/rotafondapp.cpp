@@ -2,16 +2,22 @@
 
 #include "mainwindow.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
-                         QObject *parent)
+                         std::unique_ptr<DesktopBackend> desktop, QObject *parent)
     : QObject(parent)
     , m_paths(paths)
     , m_settings(paths.configFile, environment)
     , m_listStore(m_settings)
     , m_autosaver(m_list, m_listStore)
+    , m_files(paths.dataFolder)
+    , m_desktop(std::move(desktop))
+    , m_cycle(m_list, m_settings, m_files, *m_desktop, *this, environment.screenSize.toSize())
+    , m_prompter(
+          m_messageBoxes, [this] { m_cycle.hold(); }, [this] { m_cycle.release(); })
     , m_autostart(paths.autostartFolder)
     , m_instance(paths.runtimeFolder)
     , m_introduction(*this, m_prompter, m_autostart, QCoreApplication::applicationFilePath())
@@ -37,7 +43,13 @@ int RotafondApp::loadMainWindow() {
     m_mainWindow = std::make_unique<MainWindow>(m_list);
     connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
     m_list.reset(m_listStore.load());
-    m_mainWindow->selectPosition(0);
+    m_cycle.setChangeInterval(m_settings.read(SettingsKeys::TimerMins) +
+                              60 * m_settings.read(SettingsKeys::TimerHours));
+    m_cycle.start();
+    if (!m_list.isEmpty()) {
+        m_mainWindow->selectPosition(0);
+        m_cycle.advance();
+    }
     return m_list.count();
 }
 
@@ -51,7 +63,7 @@ void RotafondApp::minimizeToTray() {
 }
 
 void RotafondApp::setIntroRunning(bool running) {
-    m_introRunning = running;
+    m_cycle.setIntroRunning(running);
 }
 
 void RotafondApp::showMainWindow() {
@@ -66,4 +78,31 @@ void RotafondApp::execDefaultsDialog() {
 
 void RotafondApp::showBrowser() {
     // The thumbnail browser plugs in here.
+}
+
+void RotafondApp::removeEntry(int position) {
+    if (!m_list.remove(position) || m_list.isEmpty())
+        return;
+    m_mainWindow->selectPosition(std::min(position, m_list.count() - 1));
+}
+
+bool RotafondApp::beepEnabled() const {
+    return m_settings.read(SettingsKeys::Beep) == 1;
+}
+
+void RotafondApp::beep() {
+    QApplication::beep();
+}
+
+void RotafondApp::showEmptyListMessage() {
+    m_prompter.inform(Prompter::Icon::None, QStringLiteral("Oops..."),
+                      QStringLiteral("Your wallpaper list is still empty!\n"
+                                     "You MUST have something in it!!"));
+    showBrowser();
+}
+
+void RotafondApp::reportChangeFailure(const QString &why) {
+    // Shown once per run of failures, without a message box each minute.
+    qWarning("Rotafond: the wallpaper could not be changed: %s", qPrintable(why));
+    m_mainWindow->showStatus(QStringLiteral("The wallpaper could not be changed: %1").arg(why));
 }

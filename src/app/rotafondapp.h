@@ -2,13 +2,18 @@
 
 #include "apppaths.h"
 #include "autostart.h"
+#include "changecycle.h"
+#include "cyclehost.h"
+#include "desktopbackend.h"
 #include "firstrunintroduction.h"
+#include "holdingprompter.h"
 #include "listautosaver.h"
 #include "messageboxprompter.h"
 #include "settingsstore.h"
 #include "singleinstance.h"
 #include "startuphost.h"
 #include "startupsequence.h"
+#include "wallpaperfiles.h"
 #include "wallpaperlist.h"
 #include "wallpaperliststore.h"
 
@@ -20,12 +25,12 @@ class MainWindow;
 
 // The running program: owns the store, the list and the windows, and plays
 // the windows' part in the start-up sequence.
-class RotafondApp : public QObject, public StartupHost {
+class RotafondApp : public QObject, public StartupHost, public CycleHost {
     Q_OBJECT
 
 public:
     RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
-                QObject *parent = nullptr);
+                std::unique_ptr<DesktopBackend> desktop, QObject *parent = nullptr);
     ~RotafondApp() override;
 
     // False when the program must end at once.
@@ -40,6 +45,12 @@ public:
     void execDefaultsDialog() override;
     void showBrowser() override;
 
+    void removeEntry(int position) override;
+    bool beepEnabled() const override;
+    void beep() override;
+    void showEmptyListMessage() override;
+    void reportChangeFailure(const QString &why) override;
+
 private:
     void saveEverything();
 
@@ -48,11 +59,14 @@ private:
     WallpaperList m_list;
     WallpaperListStore m_listStore;
     ListAutosaver m_autosaver;
-    MessageBoxPrompter m_prompter;
+    WallpaperFiles m_files;
+    std::unique_ptr<DesktopBackend> m_desktop;
+    ChangeCycle m_cycle;
+    MessageBoxPrompter m_messageBoxes;
+    HoldingPrompter m_prompter;
     Autostart m_autostart;
     SingleInstance m_instance;
     FirstRunIntroduction m_introduction;
     StartupSequence m_sequence;
     std::unique_ptr<MainWindow> m_mainWindow;
-    bool m_introRunning = false;
 };

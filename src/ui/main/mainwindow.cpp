@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QListView>
+#include <QStatusBar>
 
 MainWindow::MainWindow(WallpaperList &list, QWidget *parent)
     : QMainWindow(parent)
@@ -26,6 +27,10 @@ int MainWindow::selectedPosition() const {
 void MainWindow::selectPosition(int position) {
     if (m_list.isValidPosition(position))
         m_fileList->setCurrentIndex(m_list.index(position));
+}
+
+void MainWindow::showStatus(const QString &message) {
+    statusBar()->showMessage(message);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

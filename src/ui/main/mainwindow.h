@@ -14,6 +14,7 @@ public:
 
     int selectedPosition() const;
     void selectPosition(int position);
+    void showStatus(const QString &message);
 
 Q_SIGNALS:
     // The user closed the window: the program ends.
