@@ -9,7 +9,7 @@ if [ "${1:-}" != "--inside" ]; then
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true' EXIT
     export DISPLAY=":$display"

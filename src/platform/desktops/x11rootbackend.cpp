@@ -110,8 +110,9 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
         xcb_delete_property(c, root, esetrootAtom);
         const uint32_t black = screen->black_pixel;
         xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &black);
-        xcb_clear_area(c, 0, root, 0, 0, 0, 0);
-        xcb_flush(c);
+        if (hasError(c, xcb_clear_area_checked(c, 0, root, 0, 0, 0, 0)))
+            return ApplyResult::failure(
+                QStringLiteral("The X server refused to clear the wallpaper."));
         return {};
     }
 
@@ -150,7 +151,9 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
         return ApplyResult::failure(QStringLiteral("The X server refused the wallpaper."));
     xcb_clear_area(c, 0, root, 0, 0, 0, 0);
     // Keep the pixmap alive after we disconnect: the root window shows it.
-    xcb_set_close_down_mode(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT);
-    xcb_flush(c);
+    // Wait for the server to have done it; requests still in flight when the
+    // connection closes may be dropped.
+    if (hasError(c, xcb_set_close_down_mode_checked(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT)))
+        return ApplyResult::failure(QStringLiteral("The X server would not keep the wallpaper."));
     return {};
 }

@@ -1,0 +1,183 @@
+#include "desktops/lxqtbackend.h"
+#include "desktops/swaybackend.h"
+#include "desktops/xfcebackend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+
+namespace {
+
+// Records its name and arguments (NUL-separated) into a file of its own.
+const char *const FakeTool = R"SH(#!/bin/sh
+record="$FAKE_LOG_DIR/$(date +%s%N)-$$"
+printf '%s\0' "$(basename "$0")" "$@" > "$record"
+case " $* " in
+  *" -l "*) [ -f "$FAKE_XFCONF_LIST" ] && cat "$FAKE_XFCONF_LIST" ;;
+esac
+[ "$(basename "$0")" = swaybg ] && exec sleep 30
+exit "${FAKE_EXIT:-0}"
+)SH";
+
+const QString HostilePath =
+    QStringLiteral("/home/a b/\"q\" 'q' \\back $(touch pwned); x\nline.bmp");
+
+} // namespace
+
+class TestCommandBackends : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void xfce_setsEveryWorkspaceAndReloads();
+    void xfce_createsThePropertyWhenNoneExists();
+    void lxqt_passesStyleAndPath_data();
+    void lxqt_passesStyleAndPath();
+    void sway_replacesThePreviousBackground();
+    void failingOrMissingTool_isReported();
+
+private:
+    QList<QStringList> calls() const {
+        QList<QStringList> result;
+        QDir logs(m_dir.filePath("log"));
+        for (const QString &name : logs.entryList(QDir::Files, QDir::Name)) {
+            QFile file(logs.filePath(name));
+            file.open(QIODevice::ReadOnly);
+            QStringList argv = QString::fromUtf8(file.readAll()).split(QChar(0));
+            argv.removeLast();
+            result.append(argv);
+        }
+        return result;
+    }
+    QString installFake(const QString &name) {
+        const QString path = m_dir.filePath("bin/" + name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(FakeTool);
+        file.close();
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                            QFileDevice::ExeOwner);
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void TestCommandBackends::initTestCase() {
+    QDir().mkpath(m_dir.filePath("bin"));
+    for (const char *tool : {"xfconf-query", "pcmanfm-qt", "swaybg"})
+        installFake(QLatin1String(tool));
+    qputenv("PATH", (m_dir.filePath("bin") + ":" + qgetenv("PATH")).toUtf8());
+    qputenv("FAKE_LOG_DIR", m_dir.filePath("log").toUtf8());
+    qputenv("FAKE_XFCONF_LIST", m_dir.filePath("xfconf-list").toUtf8());
+}
+
+void TestCommandBackends::init() {
+    QDir(m_dir.filePath("log")).removeRecursively();
+    QDir().mkpath(m_dir.filePath("log"));
+    QFile::remove(m_dir.filePath("xfconf-list"));
+    qunsetenv("FAKE_EXIT");
+}
+
+void TestCommandBackends::xfce_setsEveryWorkspaceAndReloads() {
+    QFile list(m_dir.filePath("xfconf-list"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write("/backdrop/screen0/monitorHDMI-1/workspace0/last-image\n"
+               "/backdrop/screen0/monitorHDMI-1/workspace0/image-style\n"
+               "/backdrop/screen0/monitorDP-2/workspace1/last-image\n");
+    list.close();
+    XfceBackend backend(QStringLiteral("HDMI-1"));
+    QVERIFY(backend.apply(HostilePath, QImage(), WallpaperStyle::Tile).ok);
+    const QList<QStringList> seen = calls();
+    QCOMPARE(seen.size(), 7);
+    const QString first = "/backdrop/screen0/monitorHDMI-1/workspace0/";
+    const QStringList prefix{"xfconf-query", "-c", "xfce4-desktop", "-p"};
+    QCOMPARE(seen.at(1),
+             (prefix + QStringList{first + "image-style", "-n", "-t", "int", "-s", "2"}));
+    // Emptied first, so an unchanged path is still reloaded.
+    QCOMPARE(seen.at(2),
+             (prefix + QStringList{first + "last-image", "-n", "-t", "string", "-s", ""}));
+    QCOMPARE(seen.at(3),
+             (prefix + QStringList{first + "last-image", "-n", "-t", "string", "-s", HostilePath}));
+    QCOMPARE(seen.at(6).at(4), "/backdrop/screen0/monitorDP-2/workspace1/last-image");
+    QCOMPARE(seen.at(6).last(), HostilePath);
+    QVERIFY(!QFile::exists("pwned"));
+}
+
+void TestCommandBackends::xfce_createsThePropertyWhenNoneExists() {
+    XfceBackend backend(QStringLiteral("eDP-1"));
+    QVERIFY(backend.apply("/data/Rotafond-1.bmp", QImage(), WallpaperStyle::Stretch).ok);
+    const QList<QStringList> seen = calls();
+    QCOMPARE(seen.last().at(4), "/backdrop/screen0/monitoreDP-1/workspace0/last-image");
+    QCOMPARE(seen.at(1).last(), "3");
+}
+
+void TestCommandBackends::lxqt_passesStyleAndPath_data() {
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tile") << int(WallpaperStyle::Tile)
+                          << QStringList{"--set-wallpaper", HostilePath, "--wallpaper-mode",
+                                         "tile"};
+    QTest::newRow("center") << int(WallpaperStyle::Center)
+                            << QStringList{"--set-wallpaper", HostilePath, "--wallpaper-mode",
+                                           "center"};
+    QTest::newRow("stretch") << int(WallpaperStyle::Stretch)
+                             << QStringList{"--set-wallpaper", HostilePath, "--wallpaper-mode",
+                                            "stretch"};
+    QTest::newRow("clear") << int(WallpaperStyle::Clear)
+                           << QStringList{"--wallpaper-mode", "color"};
+}
+
+void TestCommandBackends::lxqt_passesStyleAndPath() {
+    QFETCH(int, style);
+    QFETCH(QStringList, arguments);
+    LxqtBackend backend;
+    QVERIFY(backend.apply(HostilePath, QImage(), WallpaperStyle(style)).ok);
+    QCOMPARE(calls(), QList<QStringList>{QStringList{"pcmanfm-qt"} + arguments});
+}
+
+void TestCommandBackends::sway_replacesThePreviousBackground() {
+    auto running = [] {
+        QProcess pgrep;
+        pgrep.start("pgrep", {"-f", "^sleep 30$"});
+        pgrep.waitForFinished();
+        return QString::fromLatin1(pgrep.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    };
+    {
+        SwayBackend backend;
+        QVERIFY(backend.apply(HostilePath, QImage(), WallpaperStyle::Center).ok);
+        QVERIFY(backend.apply("/data/Rotafond.bmp", QImage(), WallpaperStyle::Tile).ok);
+        QTRY_COMPARE(calls().size(), 2);
+        QCOMPARE(calls().at(0), (QStringList{"swaybg", "-i", HostilePath, "-m", "center"}));
+        QCOMPARE(calls().at(1), (QStringList{"swaybg", "-i", "/data/Rotafond.bmp", "-m", "tile"}));
+        QTRY_COMPARE(running().size(), 2);
+        // The old one goes once the new one has had time to draw.
+        QTRY_COMPARE_WITH_TIMEOUT(running().size(), 1, SwayBackend::HandoverMs + 3000);
+    }
+    // The background outlives the program.
+    QCOMPARE(running().size(), 1);
+    for (const QString &pid : running())
+        ::kill(pid.toInt(), SIGTERM);
+}
+
+void TestCommandBackends::failingOrMissingTool_isReported() {
+    qputenv("FAKE_EXIT", "1");
+    QVERIFY(!LxqtBackend().apply("/x.bmp", QImage(), WallpaperStyle::Tile).ok);
+    qunsetenv("FAKE_EXIT");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", "/nonexistent");
+    const ApplyResult missing = XfceBackend("0").apply("/x.bmp", QImage(), WallpaperStyle::Tile);
+    const ApplyResult noSway = SwayBackend().apply("/x.bmp", QImage(), WallpaperStyle::Tile);
+    qputenv("PATH", path);
+    QVERIFY(!missing.ok);
+    QVERIFY(missing.error.contains("xfconf-query"));
+    QVERIFY(!noSway.ok);
+}
+
+QTEST_GUILESS_MAIN(TestCommandBackends)
+#include "tst_commandbackends.moc"
