@@ -1,13 +1,57 @@
 #include "wallpaperfiles.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+
+#include <algorithm>
 
 #include <unistd.h>
 
 QString addBackslash(const QString &path) {
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+bool writeBmp(QIODevice &device, const QImage &image) {
+    // 24-bit BI_RGB, rows bottom-up and padded to 4 bytes: the form every
+    // desktop's loader reads. Rows are packed by hand into a chunk buffer,
+    // several times faster than the generic image writer on a 24 MP photo.
+    const QImage source =
+        image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+            ? image
+            : image.convertToFormat(QImage::Format_RGB32);
+    const int width = source.width();
+    const int rowBytes = (width * 3 + 3) & ~3;
+    const quint32 pixelBytes = quint32(rowBytes) * quint32(source.height());
+    QByteArray header(54, '\0');
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream << quint16(0x4d42) << quint32(54 + pixelBytes) << quint32(0) << quint32(54);
+    stream << quint32(40) << qint32(width) << qint32(source.height()) << quint16(1) << quint16(24)
+           << quint32(0) << pixelBytes << qint32(3780) << qint32(3780) << quint32(0) << quint32(0);
+    if (device.write(header) != header.size())
+        return false;
+
+    const int rowsPerChunk = std::max(1, (1 << 20) / rowBytes);
+    QByteArray chunk(qsizetype(rowsPerChunk) * rowBytes, '\0');
+    int rowsInChunk = 0;
+    for (int y = source.height() - 1; y >= 0; --y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        uchar *out = reinterpret_cast<uchar *>(chunk.data()) + qsizetype(rowsInChunk) * rowBytes;
+        for (int x = 0; x < width; ++x) {
+            out[3 * x] = uchar(qBlue(in[x]));
+            out[3 * x + 1] = uchar(qGreen(in[x]));
+            out[3 * x + 2] = uchar(qRed(in[x]));
+        }
+        if (++rowsInChunk == rowsPerChunk || y == 0) {
+            const qsizetype bytes = qsizetype(rowsInChunk) * rowBytes;
+            if (device.write(chunk.constData(), bytes) != bytes)
+                return false;
+            rowsInChunk = 0;
+        }
+    }
+    return true;
 }
 
 WallpaperFiles::WallpaperFiles(QString dataFolder)
@@ -29,9 +73,7 @@ bool WallpaperFiles::writeBitmap(const QImage &bitmap, QString *error) const {
         *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }
-    // BMP has no alpha worth keeping on a desktop; 24-bit keeps the file small.
-    const QImage opaque = bitmap.convertToFormat(QImage::Format_RGB888);
-    if (!opaque.save(&file, "BMP") || !file.commit()) {
+    if (!writeBmp(file, bitmap) || !file.commit()) {
         *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
     }

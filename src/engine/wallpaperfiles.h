@@ -3,6 +3,11 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
+// Writes image as a 24-bit Windows bitmap.
+bool writeBmp(QIODevice &device, const QImage &image);
+
 // Ensures exactly one trailing "/" ("" gives "/").
 QString addBackslash(const QString &path);
 

@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
 class DesktopDriver {
 public:
     DesktopDriver() {
@@ -92,6 +96,24 @@ public:
     // Asks the window manager to close the window, as its close button does.
     static void closeWindow(const QString &window) {
         QProcess::execute("wmctrl", {"-i", "-c", window});
+    }
+
+    // The colour the root window shows at (x, y), as the server holds it.
+    static QRgb rootPixel(int x, int y) {
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+        xcb_get_image_reply_t *reply =
+            xcb_get_image_reply(connection,
+                                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
+                                              int16_t(x), int16_t(y), 1, 1, ~0u),
+                                nullptr);
+        QRgb pixel = 0;
+        if (reply && xcb_get_image_data_length(reply) >= 4)
+            pixel = 0xff000000u |
+                    (*reinterpret_cast<const uint32_t *>(xcb_get_image_data(reply)) & 0xffffffu);
+        std::free(reply);
+        xcb_disconnect(connection);
+        return pixel;
     }
 
 private:

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void secondCopy_saysSoAndLeavesTheFirstRunning();
     void clearSwitch_startsTheIntroduction();
     void closingTheMainWindow_endsAndKeepsTheList();
+    void storedList_changesTheRootWindowAtStart();
 
 private:
     void storeList(int count) {
@@ -116,6 +117,30 @@ void TestE2EStartup::closingTheMainWindow_endsAndKeepsTheList() {
     QCOMPARE(rotafond->exitCode(), 0);
     SettingsStore settings(m_desktop->configFile(), {});
     QCOMPARE(WallpaperListStore(settings).load().size(), before.size());
+}
+
+void TestE2EStartup::storedList_changesTheRootWindowAtStart() {
+    // Two tiled entries of different colours; "NextFile" says the second comes first.
+    QList<WallpaperEntry> entries;
+    for (const QColor &colour : {QColor(Qt::darkRed), QColor(Qt::darkGreen)}) {
+        QImage image(30, 20, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = m_desktop->path(colour.name() + ".png");
+        QVERIFY(image.save(path));
+        entries.append({path, false, false, true});
+    }
+    {
+        SettingsStore settings(m_desktop->configFile(), {});
+        QVERIFY(WallpaperListStore(settings).save(entries));
+        settings.write(SettingsKeys::NextFile, 1);
+    }
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
+    rotafond->start();
+    QTRY_COMPARE_WITH_TIMEOUT(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkGreen).rgb(),
+                              10000);
+    QCOMPARE(DesktopDriver::rootPixel(3, 700), QColor(Qt::darkGreen).rgb());
+    QTRY_COMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::NextFile), 0);
+    QVERIFY(QFile::exists(m_desktop->path("data/Rotafond/Rotafond.bmp")));
 }
 
 QTEST_GUILESS_MAIN(TestE2EStartup)

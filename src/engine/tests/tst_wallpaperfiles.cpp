@@ -1,0 +1,77 @@
+#include "wallpaperfiles.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestWallpaperFiles : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void bmp_roundTripsEveryPixel_data();
+    void bmp_roundTripsEveryPixel();
+    void addBackslash_data();
+    void addBackslash();
+    void bitmap_isCreatedWithItsFolder();
+};
+
+void TestWallpaperFiles::bmp_roundTripsEveryPixel_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("1x1") << QSize(1, 1);
+    QTest::newRow("odd width pads rows") << QSize(3, 5);
+    QTest::newRow("width 5") << QSize(5, 2);
+    QTest::newRow("aligned") << QSize(8, 3);
+}
+
+void TestWallpaperFiles::bmp_roundTripsEveryPixel() {
+    QFETCH(QSize, size);
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 40 + 3, y * 50 + 7, (x + y) * 20 + 11));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(writeBmp(buffer, image));
+    buffer.close();
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
+    const QImage read = reader.read().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(read, image);
+}
+
+void TestWallpaperFiles::addBackslash_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("empty") << ""
+                           << "/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("folder") << "/home/u"
+                            << "/home/u/";
+    QTest::newRow("already") << "/home/u/"
+                             << "/home/u/";
+}
+
+void TestWallpaperFiles::addBackslash() {
+    QFETCH(QString, path);
+    QTEST(::addBackslash(path), "expected");
+}
+
+void TestWallpaperFiles::bitmap_isCreatedWithItsFolder() {
+    QTemporaryDir dir;
+    const WallpaperFiles files(dir.filePath("deep/data/Rotafond"));
+    QImage image(4, 4, QImage::Format_ARGB32);
+    image.fill(qRgba(10, 20, 30, 0));
+    QString error;
+    QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
+    QCOMPARE(files.bitmapPath(), dir.filePath("deep/data/Rotafond/Rotafond.bmp"));
+    QCOMPARE(QImage(files.bitmapPath()).pixel(0, 0), qRgb(10, 20, 30));
+    // Nothing half-written is left beside it.
+    QCOMPARE(QDir(dir.filePath("deep/data/Rotafond")).entryList(QDir::Files),
+             QStringList{"Rotafond.bmp"});
+}
+
+QTEST_GUILESS_MAIN(TestWallpaperFiles)
+#include "tst_wallpaperfiles.moc"
