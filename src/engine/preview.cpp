@@ -1,0 +1,63 @@
+#include "preview.h"
+
+#include "drawing.h"
+#include "numeric.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+
+constexpr int PreviewWidth = 184;
+constexpr int PreviewHeight = 138;
+constexpr float PreviewAspect = 0.75f; // 138 / 184
+
+// A partial tile counts only when at least a tenth of it is visible.
+int tileCount(float covered, float tile) {
+    return int(std::floor(covered / tile + 0.9f));
+}
+
+} // namespace
+
+QImage drawPreviewEffect(const QImage &picture, const QString &mode, QSize screen) {
+    QImage preview(PreviewWidth, PreviewHeight, QImage::Format_RGB32);
+    preview.fill(Qt::black);
+    if (picture.isNull() || screen.isEmpty())
+        return preview;
+    const float w = float(picture.width());
+    const float h = float(picture.height());
+    const float s = float(screen.width()) / PreviewWidth;
+    const float r = h / w;
+    const bool proportionalFill = mode == QLatin1String("TP") || mode == QLatin1String("SP");
+
+    float tw = w / s; // "TN", "SN": the picture's real size relative to the screen
+    float th = h / s;
+    if (proportionalFill) {
+        tw = r < PreviewAspect ? PreviewWidth : PreviewHeight / r;
+        th = r < PreviewAspect ? PreviewWidth * r : PreviewHeight;
+    } else if (mode == QLatin1String("SS")) {
+        tw = PreviewWidth;
+        th = PreviewHeight;
+    }
+    const QSize drawn(std::max(1, roundHalfEven(tw)), std::max(1, roundHalfEven(th)));
+    const QImage scaled = stretchIntoSurface(picture, drawn);
+
+    if (mode.startsWith(QLatin1Char('T'))) {
+        // "TN" repeats as often as on the real desktop, "TP" as often as the area needs.
+        const int columns = mode == QLatin1String("TN") ? tileCount(float(screen.width()), w)
+                                                        : tileCount(PreviewWidth, tw);
+        const int rows = mode == QLatin1String("TN") ? tileCount(float(screen.height()), h)
+                                                     : tileCount(PreviewHeight, th);
+        for (int column = 0; column < columns; ++column)
+            for (int row = 0; row < rows; ++row)
+                copyPreviewTile(preview, scaled, roundHalfEven(float(column) * tw),
+                                roundHalfEven(float(row) * th));
+        return preview;
+    }
+    QPainter painter(&preview);
+    painter.drawImage(
+        QPoint(roundHalfEven((PreviewWidth - tw) / 2), roundHalfEven((PreviewHeight - th) / 2)),
+        scaled);
+    return preview;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// The screen scaled down to 184 x 138 (a 4:3 screen; one preview pixel is
+// screen width / 184 screen pixels on both axes) with the picture laid out
+// the way display mode ("TN", "TP", "SN", "SP", "SS") lays it out on the desktop.
+QImage drawPreviewEffect(const QImage &picture, const QString &mode, QSize screen);
