@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QSessionManager>
 
 RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
                          std::unique_ptr<DesktopBackend> desktop, QObject *parent)
@@ -22,7 +23,10 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     , m_instance(paths.runtimeFolder)
     , m_introduction(*this, m_prompter, m_autostart, QCoreApplication::applicationFilePath())
     , m_sequence(m_instance, m_settings, *this, m_prompter, m_introduction) {
+    // Every way out saves: the program's own exits, log-out and the quit signals.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RotafondApp::saveEverything);
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &RotafondApp::saveEverything);
+    connect(&m_quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
 }
 
 RotafondApp::~RotafondApp() = default;

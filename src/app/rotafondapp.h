@@ -9,6 +9,7 @@
 #include "holdingprompter.h"
 #include "listautosaver.h"
 #include "messageboxprompter.h"
+#include "quitsignals.h"
 #include "settingsstore.h"
 #include "singleinstance.h"
 #include "startuphost.h"
@@ -69,4 +70,5 @@ private:
     FirstRunIntroduction m_introduction;
     StartupSequence m_sequence;
     std::unique_ptr<MainWindow> m_mainWindow;
+    QuitSignals m_quitSignals;
 };

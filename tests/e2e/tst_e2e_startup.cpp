@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QImage>
 
+#include <csignal>
+
 class TestE2EStartup : public QObject {
     Q_OBJECT
 
@@ -14,7 +16,8 @@ private Q_SLOTS:
     void cleanup();
     void secondCopy_saysSoAndLeavesTheFirstRunning();
     void clearSwitch_startsTheIntroduction();
-    void closingTheMainWindow_endsAndKeepsTheList();
+    void everyWayOut_endsAndKeepsTheList_data();
+    void everyWayOut_endsAndKeepsTheList();
     void storedList_changesTheRootWindowAtStart();
 
 private:
@@ -97,7 +100,16 @@ void TestE2EStartup::clearSwitch_startsTheIntroduction() {
     QCOMPARE(rotafond->state(), QProcess::Running);
 }
 
-void TestE2EStartup::closingTheMainWindow_endsAndKeepsTheList() {
+void TestE2EStartup::everyWayOut_endsAndKeepsTheList_data() {
+    QTest::addColumn<int>("signalNumber"); // 0: the window's close button
+    QTest::newRow("close button") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestE2EStartup::everyWayOut_endsAndKeepsTheList() {
+    QFETCH(int, signalNumber);
     storeList(3);
     QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
     rotafond->start();
@@ -112,8 +124,12 @@ void TestE2EStartup::closingTheMainWindow_endsAndKeepsTheList() {
                                                         DesktopDriver::Shown::MappedOrIconic);
     QVERIFY(!window.isEmpty());
     QTest::qWait(300);
-    DesktopDriver::closeWindow(window);
+    if (signalNumber == 0)
+        DesktopDriver::closeWindow(window);
+    else
+        ::kill(pid_t(rotafond->processId()), signalNumber);
     QVERIFY(rotafond->waitForFinished(5000));
+    QCOMPARE(rotafond->exitStatus(), QProcess::NormalExit);
     QCOMPARE(rotafond->exitCode(), 0);
     SettingsStore settings(m_desktop->configFile(), {});
     QCOMPARE(WallpaperListStore(settings).load().size(), before.size());
