@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 
@@ -46,7 +47,12 @@ int main(int argc, char **argv) {
     const QScreen *primary = QGuiApplication::primaryScreen();
     RotafondApp rotafond(AppPaths::standard(), environment,
                          createDesktopBackend(primary ? primary->name() : QStringLiteral("0")));
-    if (!rotafond.start(parseCommandLine(argumentsOf(argc, argv))))
-        return 1;
+    // Start from inside the event loop: a quit request during the first-run
+    // introduction then ends its message boxes and the program together.
+    const StartAction action = parseCommandLine(argumentsOf(argc, argv));
+    QTimer::singleShot(0, &rotafond, [&rotafond, action] {
+        if (!rotafond.start(action))
+            QCoreApplication::exit(1);
+    });
     return app.exec();
 }

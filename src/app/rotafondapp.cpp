@@ -36,7 +36,10 @@ bool RotafondApp::start(StartAction action) {
 }
 
 void RotafondApp::saveEverything() {
-    m_autosaver.flush();
+    // Before the list is loaded there is nothing of ours to save, and saving
+    // the empty list would wipe the stored one (a second copy ends this way).
+    if (m_mainWindow)
+        m_autosaver.flush();
 }
 
 void RotafondApp::showSplash() {

@@ -8,6 +8,8 @@
 
 #include <csignal>
 
+constexpr int ListAutosaveSettleMs = 800;
+
 class TestE2EStartup : public QObject {
     Q_OBJECT
 
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void everyWayOut_endsAndKeepsTheList_data();
     void everyWayOut_endsAndKeepsTheList();
     void storedList_changesTheRootWindowAtStart();
+    void quitDuringTheIntroduction_ends();
 
 private:
     void storeList(int count) {
@@ -60,6 +63,8 @@ void TestE2EStartup::secondCopy_saysSoAndLeavesTheFirstRunning() {
     QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", first->processId(),
                                           DesktopDriver::Shown::MappedOrIconic)
                  .isEmpty());
+    // Let the first copy finish its start (the list is saved shortly after loading).
+    QTest::qWait(ListAutosaveSettleMs);
     QFile config(m_desktop->configFile());
     QVERIFY(config.open(QIODevice::ReadOnly));
     const QByteArray before = config.readAll();
@@ -157,6 +162,16 @@ void TestE2EStartup::storedList_changesTheRootWindowAtStart() {
     QCOMPARE(DesktopDriver::rootPixel(3, 700), QColor(Qt::darkGreen).rgb());
     QTRY_COMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::NextFile), 0);
     QVERIFY(QFile::exists(m_desktop->path("data/Rotafond/Rotafond.bmp")));
+}
+
+void TestE2EStartup::quitDuringTheIntroduction_ends() {
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
+    rotafond->start();
+    QVERIFY(!DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", rotafond->processId())
+                 .isEmpty());
+    ::kill(pid_t(rotafond->processId()), SIGTERM);
+    QVERIFY(rotafond->waitForFinished(5000));
+    QCOMPARE(rotafond->exitStatus(), QProcess::NormalExit);
 }
 
 QTEST_GUILESS_MAIN(TestE2EStartup)
