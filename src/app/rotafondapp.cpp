@@ -16,7 +16,8 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     , m_autosaver(m_list, m_listStore)
     , m_files(paths.dataFolder)
     , m_desktop(std::move(desktop))
-    , m_cycle(m_list, m_settings, m_files, *m_desktop, *this, environment.screenSize.toSize())
+    , m_screenSize(environment.screenSize.toSize())
+    , m_cycle(m_list, m_settings, m_files, *m_desktop, *this, m_screenSize)
     , m_prompter(
           m_messageBoxes, [this] { m_cycle.hold(); }, [this] { m_cycle.release(); })
     , m_autostart(paths.autostartFolder)
@@ -47,7 +48,17 @@ void RotafondApp::showSplash() {
 }
 
 int RotafondApp::loadMainWindow() {
-    m_mainWindow = std::make_unique<MainWindow>(m_list);
+    m_mainWindow = std::make_unique<MainWindow>(m_list, m_prompter, m_screenSize);
+    m_mainWindow->setBeep(m_settings.read(SettingsKeys::Beep) == 1);
+    connect(m_mainWindow.get(), &MainWindow::beepToggled, this,
+            [this](bool on) { m_settings.write(SettingsKeys::Beep, on ? 1 : 0); });
+    connect(m_mainWindow.get(), &MainWindow::changeNowRequested, this, [this](int position) {
+        int counter = position;
+        m_cycle.setNextWallpaper(counter);
+    });
+    connect(m_mainWindow.get(), &MainWindow::minimizeRequested, this, &RotafondApp::minimizeToTray);
+    connect(m_mainWindow.get(), &MainWindow::exitRequested, qApp, &QCoreApplication::quit);
+    connect(m_mainWindow.get(), &MainWindow::browseRequested, this, &RotafondApp::showBrowser);
     connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
     m_list.reset(m_listStore.load());
     m_cycle.setChangeInterval(m_settings.read(SettingsKeys::TimerMins) +
@@ -88,9 +99,7 @@ void RotafondApp::showBrowser() {
 }
 
 void RotafondApp::removeEntry(int position) {
-    if (!m_list.remove(position) || m_list.isEmpty())
-        return;
-    m_mainWindow->selectPosition(std::min(position, m_list.count() - 1));
+    m_mainWindow->removeEntry(position);
 }
 
 bool RotafondApp::beepEnabled() const {

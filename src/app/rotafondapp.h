@@ -62,6 +62,7 @@ private:
     ListAutosaver m_autosaver;
     WallpaperFiles m_files;
     std::unique_ptr<DesktopBackend> m_desktop;
+    QSize m_screenSize;
     ChangeCycle m_cycle;
     MessageBoxPrompter m_messageBoxes;
     HoldingPrompter m_prompter;

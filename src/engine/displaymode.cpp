@@ -30,3 +30,7 @@ Composition compositionFor(const WallpaperEntry &entry) {
     // Stretching is the desktop's job: the bitmap stays at the picture's own size.
     return {false, WallpaperStyle::Stretch};
 }
+
+QString appliedDisplayMode(const WallpaperEntry &entry) {
+    return entry.resize && !entry.proportional ? QStringLiteral("SS") : displayMode(entry);
+}

@@ -20,13 +20,13 @@ int tileCount(float covered, float tile) {
 
 } // namespace
 
-QImage drawPreviewEffect(const QImage &picture, const QString &mode, QSize screen) {
+QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mode, QSize screen) {
     QImage preview(PreviewWidth, PreviewHeight, QImage::Format_RGB32);
     preview.fill(Qt::black);
-    if (picture.isNull() || screen.isEmpty())
+    if (picture.isNull() || natural.isEmpty() || screen.isEmpty())
         return preview;
-    const float w = float(picture.width());
-    const float h = float(picture.height());
+    const float w = float(natural.width());
+    const float h = float(natural.height());
     const float s = float(screen.width()) / PreviewWidth;
     const float r = h / w;
     const bool proportionalFill = mode == QLatin1String("TP") || mode == QLatin1String("SP");

@@ -7,4 +7,5 @@
 // The screen scaled down to 184 x 138 (a 4:3 screen; one preview pixel is
 // screen width / 184 screen pixels on both axes) with the picture laid out
 // the way display mode ("TN", "TP", "SN", "SP", "SS") lays it out on the desktop.
-QImage drawPreviewEffect(const QImage &picture, const QString &mode, QSize screen);
+// natural is the picture file's own size; picture may be a smaller decode of it.
+QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mode, QSize screen);

@@ -57,7 +57,7 @@ void TestPreview::layout() {
     QFETCH(QString, mode);
     QFETCH(QSize, picture);
     const QImage preview =
-        drawPreviewEffect(solid(picture.width(), picture.height()), mode, Screen);
+        drawPreviewEffect(solid(picture.width(), picture.height()), picture, mode, Screen);
     QCOMPARE(preview.size(), QSize(184, 138));
     QTEST(drawnArea(preview), "expected");
 }
@@ -80,7 +80,7 @@ void TestPreview::tiles_areCopiesOfOneScaledTile() {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             image.setPixel(x, y, qRgb(x % 256, y % 256, 128));
-    const QImage preview = drawPreviewEffect(image, mode, Screen);
+    const QImage preview = drawPreviewEffect(image, picture, mode, Screen);
     // A tile placed one pixel off would not match the first one.
     QCOMPARE(preview.copy(QRect(secondTile, QSize(8, 8))), preview.copy(0, 0, 8, 8));
 }

@@ -1,36 +1,336 @@
 #include "mainwindow.h"
 
+#include "displaymode.h"
+#include "drawing.h"
+#include "fileexists.h"
+#include "preview.h"
+#include "prompter.h"
+#include "settingspanel.h"
 #include "wallpaperlist.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QImageReader>
+#include <QLabel>
 #include <QListView>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
-MainWindow::MainWindow(WallpaperList &list, QWidget *parent)
-    : QMainWindow(parent)
+namespace {
+
+constexpr QSize PreviewSize(184, 138);
+// Pictures are decoded at most this large for the window: a 24 MP photo
+// then decodes in a fraction of the time (the JPEG decoder scales by 1/2, 1/4, 1/8).
+constexpr int DecodeLimit = 1024;
+
+QIcon themed(const char *name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QLatin1String(name), qApp->style()->standardIcon(fallback));
+}
+
+QLabel *blackBox() {
+    auto *box = new QLabel;
+    box->setFixedSize(PreviewSize);
+    box->setStyleSheet(QStringLiteral("background: black"));
+    return box;
+}
+
+} // namespace
+
+MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowCloseButtonHint)
     , m_list(list)
-    , m_fileList(new QListView(this)) {
+    , m_prompter(prompter)
+    , m_screenSize(screenSize)
+    , m_fileList(new QListView)
+    , m_up(new QToolButton)
+    , m_down(new QToolButton)
+    , m_panel(new SettingsPanel)
+    , m_picture(blackBox())
+    , m_dimensions(new QLabel(QStringLiteral("Image Dimensions")))
+    , m_preview(blackBox())
+    , m_clock(new QLabel) {
     setWindowTitle(QStringLiteral("Rotafond"));
+    buildMenus();
+    buildToolBar();
+
+    auto *central = new QWidget;
+    auto *layout = new QGridLayout(central);
+    layout->addWidget(buildListGroup(), 0, 0);
+    layout->addWidget(m_panel, 0, 1);
+    m_dimensions->setAlignment(Qt::AlignCenter);
+    auto *previewCaption = new QLabel(QStringLiteral("Preview Effect"));
+    previewCaption->setAlignment(Qt::AlignCenter);
+    m_preview->hide();
+    layout->addWidget(m_picture, 1, 0, Qt::AlignCenter);
+    layout->addWidget(m_preview, 1, 1, Qt::AlignCenter);
+    layout->addWidget(m_dimensions, 2, 0);
+    layout->addWidget(previewCaption, 2, 1);
+    auto *minimize = new QPushButton(QStringLiteral("&Minimize to tray"));
+    auto *exit = new QPushButton(QStringLiteral("E&xit"));
+    connect(minimize, &QPushButton::clicked, this, &MainWindow::minimizeRequested);
+    connect(exit, &QPushButton::clicked, this, &MainWindow::exitRequested);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(minimize);
+    buttons->addWidget(exit);
+    buttons->addStretch();
+    layout->addLayout(buttons, 3, 0, 1, 2);
+    setCentralWidget(central);
+
+    statusBar()->addWidget(new QLabel(QStringLiteral("Status:  Ready to Rock")), 1);
+    statusBar()->addPermanentWidget(m_clock);
+    auto *clockTimer = new QTimer(this);
+    auto updateClock = [this, clockTimer] {
+        const QDateTime now = QDateTime::currentDateTime();
+        m_clock->setText(QLocale().toString(now.date(), QLocale::ShortFormat) +
+                         QStringLiteral("   ") +
+                         QLocale().toString(now.time(), QLocale::ShortFormat));
+        // Wake once a minute, on the minute.
+        clockTimer->start(60000 - now.time().second() * 1000 - now.time().msec() + 50);
+    };
+    clockTimer->setSingleShot(true);
+    clockTimer->setTimerType(Qt::VeryCoarseTimer);
+    connect(clockTimer, &QTimer::timeout, this, updateClock);
+    updateClock();
+
+    connect(m_fileList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::selectionChanged);
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &MainWindow::updateArrows);
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, &MainWindow::updateArrows);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, &MainWindow::updateArrows);
+    connect(m_panel, &SettingsPanel::entryEdited, this, [this](const WallpaperEntry &entry) {
+        const int position = selectedPosition();
+        if (!m_list.isValidPosition(position))
+            return;
+        m_list.replace(position, entry);
+        showSelectedEntry();
+    });
+    connect(m_panel, &SettingsPanel::beepToggled, this, &MainWindow::beepToggled);
+    updateArrows();
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void MainWindow::buildMenus() {
+    auto add = [this](QMenu *menu, const QString &caption, const QKeySequence &shortcut,
+                      auto slot) {
+        QAction *action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("&Add an Image to List"), QKeySequence(QStringLiteral("Ctrl+B")),
+        &MainWindow::browseRequested);
+    add(file, QStringLiteral("&Delete Selected Image from List"),
+        QKeySequence(QStringLiteral("Ctrl+D")), &MainWindow::deleteSelected);
+    file->addSeparator();
+    add(file, QStringLiteral("Change Wallpaper &Now to Selected Image "),
+        QKeySequence(QStringLiteral("Ctrl+N")),
+        [this] { Q_EMIT changeNowRequested(selectedPosition()); });
+    file->addSeparator();
+    auto view = [this] {
+        if (!warnWithoutSelection())
+            Q_EMIT viewRequested(m_list.at(selectedPosition()).filePath);
+    };
+    add(file, QStringLiteral("&View Selected Image"), QKeySequence(QStringLiteral("Ctrl+V")), view);
+    file->addSeparator();
+    add(file, QStringLiteral("Minimize to Systemtray"), QKeySequence(QStringLiteral("Ctrl+M")),
+        &MainWindow::minimizeRequested);
+    add(file, QStringLiteral("Exit Rotafond"), QKeySequence(QStringLiteral("Ctrl+E")),
+        &MainWindow::exitRequested);
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    add(edit, QStringLiteral("Default Editor (If one available)"), QKeySequence(), [this] {
+        if (!warnWithoutSelection())
+            Q_EMIT editRequested(m_list.at(selectedPosition()).filePath);
+    });
+    connect(menuBar()->addAction(QStringLiteral("&View Selected Image")), &QAction::triggered, this,
+            view);
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    add(tools, QStringLiteral("Defaults..."), QKeySequence(),
+        [this] { Q_EMIT defaultsRequested(false); });
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("About Rotafond"), QKeySequence(QStringLiteral("Ctrl+A")),
+        &MainWindow::aboutRequested);
+}
+
+void MainWindow::buildToolBar() {
+    QToolBar *bar = addToolBar(QStringLiteral("Commands"));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    auto add = [this, bar](const QString &caption, const QString &tip, const QIcon &icon,
+                           auto slot) {
+        QAction *action = bar->addAction(icon, caption);
+        action->setToolTip(tip);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    add(QStringLiteral("Browse"), QStringLiteral("Browse for new Wallpapers"),
+        themed("folder-open", QStyle::SP_DirOpenIcon), &MainWindow::browseRequested);
+    add(QStringLiteral("Change Now"), QStringLiteral("Change your Wallpaper now"),
+        themed("view-refresh", QStyle::SP_BrowserReload),
+        [this] { Q_EMIT changeNowRequested(selectedPosition()); });
+    bar->addSeparator();
+    add(QStringLiteral("View"), QStringLiteral("View the Selected Wallpaper"),
+        themed("zoom-in", QStyle::SP_FileDialogContentsView), [this] {
+            if (!warnWithoutSelection())
+                Q_EMIT viewRequested(m_list.at(selectedPosition()).filePath);
+        });
+    bar->addSeparator();
+    add(QStringLiteral("Delete from list"), QStringLiteral("Delete Selected Wallpaper"),
+        themed("edit-delete", QStyle::SP_TrashIcon), &MainWindow::deleteSelected);
+    bar->addSeparator();
+    add(QStringLiteral("Defaults"), QStringLiteral("Default settings for new entries"),
+        themed("preferences-system", QStyle::SP_FileDialogDetailedView),
+        [this] { Q_EMIT defaultsRequested(true); });
+}
+
+QWidget *MainWindow::buildListGroup() {
+    auto *group = new QGroupBox(QStringLiteral("Wallpaper List"));
+    auto *layout = new QGridLayout(group);
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    m_up->setToolTip(QStringLiteral("Move the selected entry up"));
+    m_down->setToolTip(QStringLiteral("Move the selected entry down"));
+    connect(m_up, &QToolButton::clicked, this, [this] { moveSelected(-1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { moveSelected(+1); });
     m_fileList->setModel(&m_list);
     m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_fileList->setUniformItemSizes(true);
-    setCentralWidget(m_fileList);
-    resize(640, 420);
+    m_fileList->setTextElideMode(Qt::ElideNone);
+    m_fileList->setMinimumSize(256, 121);
+    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_fileList);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, &MainWindow::deleteSelected);
+    layout->addWidget(m_up, 0, 0, Qt::AlignBottom);
+    layout->addWidget(m_down, 1, 0, Qt::AlignTop);
+    layout->addWidget(m_fileList, 0, 1, 2, 1);
+    return group;
 }
 
 int MainWindow::selectedPosition() const {
     const QModelIndex current = m_fileList->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return current.isValid() && m_list.isValidPosition(current.row()) ? current.row() : -1;
 }
 
 void MainWindow::selectPosition(int position) {
     if (m_list.isValidPosition(position))
         m_fileList->setCurrentIndex(m_list.index(position));
+    else
+        m_fileList->setCurrentIndex({});
+}
+
+void MainWindow::setBeep(bool on) {
+    m_panel->setBeep(on);
 }
 
 void MainWindow::showStatus(const QString &message) {
     statusBar()->showMessage(message);
+}
+
+void MainWindow::updateArrows() {
+    const int position = selectedPosition();
+    m_up->setEnabled(position != 0);
+    m_down->setEnabled(position != m_list.count() - 1);
+}
+
+void MainWindow::selectionChanged() {
+    updateArrows();
+    if (m_movingEntry)
+        return;
+    showSelectedEntry();
+}
+
+void MainWindow::showSelectedEntry() {
+    const int position = selectedPosition();
+    m_panel->setEntrySelected(position >= 0);
+    if (position < 0)
+        return;
+    const WallpaperEntry entry = m_list.at(position);
+    if (!fileExists(entry.filePath)) {
+        m_prompter.inform(Prompter::Icon::None, QStringLiteral("Rotafond"),
+                          QStringLiteral("File does not exist anymore"));
+        // The list may have changed while the message was open: find the entry again.
+        const int now = m_list.entries().indexOf(entry);
+        if (now < 0)
+            return;
+        removeEntry(now);
+        selectPosition(now - 1);
+        return;
+    }
+    QImageReader reader(entry.filePath);
+    reader.setAutoTransform(true);
+    QSize natural = reader.size();
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        natural.transpose();
+    if (natural.isValid() && std::max(natural.width(), natural.height()) > DecodeLimit)
+        reader.setScaledSize(natural.scaled(DecodeLimit, DecodeLimit, Qt::KeepAspectRatio));
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        // Not a picture we can show: it goes without a message, as it would at its turn.
+        removeEntry(position);
+        return;
+    }
+    if (!natural.isValid())
+        natural = picture.size();
+    m_dimensions->setText(
+        QStringLiteral("Image Dimensions: %1 x %2").arg(natural.width()).arg(natural.height()));
+    m_picture->setPixmap(
+        QPixmap::fromImage(drawFitted(picture, PreviewSize, palette().color(QPalette::Button))));
+    m_panel->showEntry(entry);
+    m_preview->setPixmap(QPixmap::fromImage(
+        drawPreviewEffect(picture, natural, appliedDisplayMode(entry), m_screenSize)));
+    m_preview->show();
+    m_fileList->setToolTip(entry.filePath);
+}
+
+void MainWindow::removeEntry(int position) {
+    if (!m_list.remove(position))
+        return;
+    selectPosition(position < m_list.count() ? position : position - 1);
+    updateArrows();
+}
+
+void MainWindow::moveSelected(int step) {
+    const int from = selectedPosition();
+    const int to = from + step;
+    if (from < 0 || !m_list.isValidPosition(to))
+        return;
+    m_movingEntry = true;
+    m_list.move(from, to);
+    selectPosition(to);
+    m_movingEntry = false;
+    updateArrows();
+}
+
+bool MainWindow::warnWithoutSelection() {
+    if (selectedPosition() >= 0)
+        return false;
+    m_prompter.inform(Prompter::Icon::None, QStringLiteral("Which file ???"),
+                      QStringLiteral("You must first select a file in the list!"));
+    return true;
+}
+
+void MainWindow::deleteSelected() {
+    if (!warnWithoutSelection())
+        removeEntry(selectedPosition());
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    // Coming back to the main window shows the first entry again.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_list.isEmpty())
+        selectPosition(0);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -2,28 +2,69 @@
 
 #include <QMainWindow>
 
+class QLabel;
 class QListView;
+class QToolButton;
+class Prompter;
+class SettingsPanel;
 class WallpaperList;
 
-// The main window: the wallpaper list and its commands.
+// The main window: the wallpaper list, the selected picture with its size,
+// the display settings and the preview of the selected entry, and every
+// command of the program. Commands that belong to other windows or to the
+// change cycle are signals; the app connects them.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(WallpaperList &list, QWidget *parent = nullptr);
+    MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize,
+               QWidget *parent = nullptr);
 
     int selectedPosition() const;
     void selectPosition(int position);
+    // Removes the entry and selects the one that took its place, or the new last one.
+    void removeEntry(int position);
+    void setBeep(bool on);
     void showStatus(const QString &message);
 
 Q_SIGNALS:
+    void changeNowRequested(int position);
+    void browseRequested();
+    void defaultsRequested(bool modal);
+    void viewRequested(const QString &path);
+    void editRequested(const QString &path);
+    void aboutRequested();
+    void minimizeRequested();
+    void exitRequested();
+    void beepToggled(bool on);
     // The user closed the window: the program ends.
     void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    void buildMenus();
+    void buildToolBar();
+    QWidget *buildListGroup();
+    void selectionChanged();
+    void showSelectedEntry();
+    void updateArrows();
+    void moveSelected(int step);
+    bool warnWithoutSelection();
+    void deleteSelected();
+
     WallpaperList &m_list;
+    Prompter &m_prompter;
+    QSize m_screenSize;
     QListView *m_fileList;
+    QToolButton *m_up;
+    QToolButton *m_down;
+    SettingsPanel *m_panel;
+    QLabel *m_picture;
+    QLabel *m_dimensions;
+    QLabel *m_preview;
+    QLabel *m_clock;
+    bool m_movingEntry = false;
 };

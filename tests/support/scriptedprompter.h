@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 // Answers message boxes from a script and records what was shown.
 class ScriptedPrompter : public Prompter {
 public:

@@ -1,0 +1,81 @@
+// Times what the main window does for the user: showing a selected 24 MP
+// photo (dimensions, fitted picture, preview) and scrolling a 10 000-entry
+// list, with the longest single event-loop step. Runs offscreen:
+//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_mainwindow
+#include "mainwindow.h"
+#include "prompter.h"
+#include "wallpaperlist.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+struct SilentPrompter : Prompter {
+    Answer show(Icon, const QString &, const QString &, Buttons) override { return Answer::Ok; }
+};
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir dir;
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    {
+        QPainter painter(&photo);
+        auto *random = QRandomGenerator::global();
+        for (int i = 0; i < 3000; ++i)
+            painter.fillRect(random->bounded(6000), random->bounded(4000), 90, 60,
+                             QColor::fromRgb(random->generate()));
+    }
+    const QString path = dir.filePath("photo.jpg");
+    photo.save(path, "JPEG", 90);
+
+    WallpaperList list;
+    QList<WallpaperEntry> entries{{path, true, true, false}, {path, false, true, true}};
+    for (int i = 0; i < 10000; ++i)
+        entries.append({QStringLiteral("/home/someone/Pictures/Holidays/%1/IMG_%2.jpg")
+                            .arg(2000 + i % 25)
+                            .arg(i, 5, 10, QLatin1Char('0')),
+                        true, true, false});
+    list.reset(entries);
+    SilentPrompter prompter;
+    MainWindow window(list, prompter, QSize(1024, 768));
+    window.show();
+    app.processEvents();
+
+    double best = 1e300;
+    for (int round = 0; round < 3; ++round) {
+        window.selectPosition(round % 2 == 0 ? 1 : 0);
+        QElapsedTimer timer;
+        timer.start();
+        window.selectPosition(round % 2 == 0 ? 0 : 1);
+        app.processEvents();
+        best = std::min(best, timer.nsecsElapsed() / 1e6);
+    }
+    out << "select a 6000x4000 JPEG: " << best << " ms (best of 3)\n";
+
+    QScrollBar *bar = window.findChild<QListView *>()->verticalScrollBar();
+    double longest = 0;
+    QElapsedTimer total;
+    total.start();
+    int steps = 0;
+    for (int value = 0; value <= bar->maximum(); value += bar->pageStep() / 2, ++steps) {
+        QElapsedTimer timer;
+        timer.start();
+        bar->setValue(value);
+        window.repaint();
+        app.processEvents();
+        longest = std::max(longest, timer.nsecsElapsed() / 1e6);
+    }
+    out << "scroll 10002 entries in " << steps << " steps: " << total.elapsed()
+        << " ms in all, longest step " << longest << " ms\n";
+    return 0;
+}
