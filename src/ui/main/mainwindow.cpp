@@ -29,6 +29,7 @@
 namespace {
 
 constexpr QSize PreviewSize(184, 138);
+constexpr QSize DesignedClientArea(595, 417);
 // Pictures are decoded at most this large for the window: a 24 MP photo
 // then decodes in a fraction of the time (the JPEG decoder scales by 1/2, 1/4, 1/8).
 constexpr int DecodeLimit = 1024;
@@ -68,6 +69,10 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     auto *layout = new QGridLayout(central);
     layout->addWidget(buildListGroup(), 0, 0);
     layout->addWidget(m_panel, 0, 1);
+    // The beep caption is the widest line: the panel keeps room for all of it.
+    m_panel->setMinimumWidth(m_panel->sizeHint().width());
+    layout->setColumnStretch(0, 0);
+    layout->setColumnStretch(1, 1);
     m_dimensions->setAlignment(Qt::AlignCenter);
     auto *previewCaption = new QLabel(QStringLiteral("Preview Effect"));
     previewCaption->setAlignment(Qt::AlignCenter);
@@ -118,7 +123,10 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     });
     connect(m_panel, &SettingsPanel::beepToggled, this, &MainWindow::beepToggled);
     updateArrows();
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The designed client area: 8925 x 6255 twips, below the menu bar.
+    layout->setContentsMargins(6, 4, 6, 2);
+    layout->setVerticalSpacing(2);
+    setFixedSize(DesignedClientArea + QSize(0, menuBar()->sizeHint().height()));
 }
 
 void MainWindow::buildMenus() {
@@ -208,7 +216,7 @@ QWidget *MainWindow::buildListGroup() {
     m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_fileList->setUniformItemSizes(true);
     m_fileList->setTextElideMode(Qt::ElideNone);
-    m_fileList->setMinimumSize(256, 121);
+    m_fileList->setMinimumSize(170, 100);
     auto *deleteKey = new QShortcut(QKeySequence::Delete, m_fileList);
     deleteKey->setContext(Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &MainWindow::deleteSelected);

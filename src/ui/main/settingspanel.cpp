@@ -12,6 +12,8 @@ SettingsPanel::SettingsPanel(QWidget *parent)
     const char *captions[] = {"&Tiled", "Sin&gle Image", "&Yes",
                               "N&o",    "&Proportional", "&Stretch"};
     auto *layout = new QGridLayout(this);
+    layout->setVerticalSpacing(0);
+    layout->setContentsMargins(6, 2, 6, 2);
     layout->addWidget(new QLabel(QStringLiteral("Tiling:")), 0, 0);
     layout->addWidget(new QLabel(QStringLiteral("Resizing:")), 2, 0);
     for (int i = 0; i < 6; ++i)
