@@ -265,6 +265,15 @@ void MainWindow::showSelectedEntry() {
     if (position < 0)
         return;
     const WallpaperEntry entry = m_list.at(position);
+    if (!fileExists(entry.filePath) && !fileIsDefinitelyGone(entry.filePath)) {
+        // On a drive that is not mounted (yet): keep the entry, show nothing.
+        m_picture->clear();
+        m_preview->hide();
+        m_dimensions->setText(QStringLiteral("Image Dimensions"));
+        m_panel->showEntry(entry);
+        showStatus(QStringLiteral("%1 cannot be reached right now.").arg(entry.filePath));
+        return;
+    }
     if (!fileExists(entry.filePath)) {
         m_prompter.inform(Prompter::Icon::None, QStringLiteral("Rotafond"),
                           QStringLiteral("File does not exist anymore"));

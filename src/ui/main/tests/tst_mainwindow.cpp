@@ -1,8 +1,11 @@
+#include "listautosaver.h"
 #include "mainwindow.h"
 #include "preview.h"
 #include "scriptedprompter.h"
 #include "settingspanel.h"
+#include "settingsstore.h"
 #include "wallpaperlist.h"
+#include "wallpaperliststore.h"
 
 #include <QAction>
 #include <QFile>
@@ -29,11 +32,13 @@ class TestMainWindow : public QObject {
 
 private Q_SLOTS:
     void init();
+    void cleanup();
     void removeEntry_selectsTheNeighbour_data();
     void removeEntry_selectsTheNeighbour();
     void vanishedFile_isReportedRemovedAndThePreviousSelected_data();
     void vanishedFile_isReportedRemovedAndThePreviousSelected();
     void nonPicture_isRemovedSilently();
+    void unreachableFile_isKept();
     void moving_keepsEntriesWithTheirSettings();
     void arrows_followTheSelection();
     void panelClick_changesTheEntryWithCoupling_data();
@@ -72,6 +77,9 @@ private:
     std::unique_ptr<WallpaperList> m_list;
     ScriptedPrompter m_prompter;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<WallpaperListStore> m_store;
+    std::unique_ptr<ListAutosaver> m_autosaver;
 };
 
 void TestMainWindow::init() {
@@ -79,6 +87,18 @@ void TestMainWindow::init() {
     m_list = std::make_unique<WallpaperList>();
     m_prompter = {};
     m_window = std::make_unique<MainWindow>(*m_list, m_prompter, Screen);
+    m_settings =
+        std::make_unique<SettingsStore>(m_dir->filePath("Rotafond.conf"), SettingsEnvironment{});
+    m_store = std::make_unique<WallpaperListStore>(*m_settings);
+    m_autosaver = std::make_unique<ListAutosaver>(*m_list, *m_store);
+}
+
+void TestMainWindow::cleanup() {
+    m_autosaver.reset();
+    m_store.reset();
+    m_settings.reset();
+    m_window.reset();
+    m_list.reset();
 }
 
 void TestMainWindow::removeEntry_selectsTheNeighbour_data() {
@@ -139,6 +159,15 @@ void TestMainWindow::nonPicture_isRemovedSilently() {
     QCOMPARE(m_window->selectedPosition(), 1);
 }
 
+void TestMainWindow::unreachableFile_isKept() {
+    fill(1);
+    m_list->append({QStringLiteral("/media/not-mounted/beach.jpg"), true, true, false});
+    m_window->selectPosition(1);
+    QVERIFY(m_prompter.shown.isEmpty());
+    QCOMPARE(m_list->count(), 2);
+    QCOMPARE(m_window->selectedPosition(), 1);
+}
+
 void TestMainWindow::moving_keepsEntriesWithTheirSettings() {
     fill(4);
     const WallpaperEntry moved = m_list->at(3);
@@ -154,6 +183,10 @@ void TestMainWindow::moving_keepsEntriesWithTheirSettings() {
     QCOMPARE(m_list->at(1), moved);
     QCOMPARE(m_window->selectedPosition(), 1);
     QCOMPARE(m_list->count(), 4);
+    // And so does the store.
+    QVERIFY(m_autosaver->flush());
+    SettingsStore reread(m_dir->filePath("Rotafond.conf"), {});
+    QCOMPARE(WallpaperListStore(reread).load(), m_list->entries());
 }
 
 void TestMainWindow::arrows_followTheSelection() {
