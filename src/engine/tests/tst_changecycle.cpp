@@ -1,6 +1,7 @@
 #include "changecycle.h"
 #include "cyclehost.h"
 #include "settingsstore.h"
+#include "testimages.h"
 #include "wallpaperfiles.h"
 #include "wallpaperlist.h"
 
@@ -91,12 +92,7 @@ private Q_SLOTS:
 
 private:
     QString picture(const QString &name, QSize size, QColor colour = Qt::blue) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(colour);
-        const QString path = m_dir->filePath(name);
-        if (!image.save(path, "PNG"))
-            qFatal("cannot write %s", qPrintable(path));
-        return path;
+        return writePicture(QDir(m_dir->path()), name, size, colour);
     }
     QString colouredEntries(int count) {
         const QList<QColor> colours{Qt::red, Qt::green, Qt::blue, Qt::yellow, Qt::cyan};

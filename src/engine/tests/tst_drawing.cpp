@@ -1,5 +1,6 @@
 #include "displaymode.h"
 #include "drawing.h"
+#include "testimages.h"
 
 #include <QPainter>
 #include <QTest>
@@ -13,16 +14,6 @@ QImage pattern(int width, int height) {
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, qRgb((x * 7) % 256, (y * 13) % 256, (x + y) % 256));
     return image;
-}
-
-// The bounding box of the pixels that differ from the background.
-QRect drawnArea(const QImage &image, QRgb background) {
-    QRect area;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != background)
-                area |= QRect(x, y, 1, 1);
-    return area;
 }
 
 const QColor ButtonFace(240, 240, 240);

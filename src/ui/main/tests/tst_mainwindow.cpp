@@ -4,6 +4,7 @@
 #include "scriptedprompter.h"
 #include "settingspanel.h"
 #include "settingsstore.h"
+#include "testimages.h"
 #include "wallpaperlist.h"
 #include "wallpaperliststore.h"
 
@@ -53,12 +54,8 @@ private Q_SLOTS:
     void menuAndToolbar_triggerTheSameCommands();
 
 private:
-    QString picture(const QString &name, QSize size, QColor colour = Qt::darkCyan) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(colour);
-        const QString path = m_dir->filePath(name);
-        image.save(path, "PNG");
-        return path;
+    QString picture(const QString &name, QSize size) {
+        return writePicture(QDir(m_dir->path()), name, size);
     }
     void fill(int count) {
         QList<WallpaperEntry> entries;
