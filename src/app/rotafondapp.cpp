@@ -1,10 +1,14 @@
 #include "rotafondapp.h"
 
+#include "addfile.h"
+#include "defaultsdialog.h"
 #include "mainwindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QSessionManager>
 
 RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
@@ -41,6 +45,8 @@ void RotafondApp::saveEverything() {
     // the empty list would wipe the stored one (a second copy ends this way).
     if (m_mainWindow)
         m_autosaver.flush();
+    if (m_defaults)
+        m_defaults->save();
 }
 
 void RotafondApp::showSplash() {
@@ -59,6 +65,9 @@ int RotafondApp::loadMainWindow() {
     connect(m_mainWindow.get(), &MainWindow::minimizeRequested, this, &RotafondApp::minimizeToTray);
     connect(m_mainWindow.get(), &MainWindow::exitRequested, qApp, &QCoreApplication::quit);
     connect(m_mainWindow.get(), &MainWindow::browseRequested, this, &RotafondApp::showBrowser);
+    connect(m_mainWindow.get(), &MainWindow::addFilesRequested, this,
+            &RotafondApp::chooseFilesToAdd);
+    connect(m_mainWindow.get(), &MainWindow::filesDropped, this, &RotafondApp::addFiles);
     connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
     m_list.reset(m_listStore.load());
     m_cycle.setChangeInterval(m_settings.read(SettingsKeys::TimerMins) +
@@ -72,7 +81,61 @@ int RotafondApp::loadMainWindow() {
 }
 
 void RotafondApp::loadDefaultsDialog() {
-    // The defaults dialog plugs in here.
+    m_defaults = std::make_unique<DefaultsDialog>(m_settings, m_screenSize, m_mainWindow.get());
+    connect(m_defaults.get(), &DefaultsDialog::changeIntervalChanged, this,
+            [this](int minutes) { m_cycle.setChangeInterval(minutes); });
+    connect(m_defaults.get(), &DefaultsDialog::beepToggled, m_mainWindow.get(),
+            &MainWindow::setBeep);
+    connect(m_mainWindow.get(), &MainWindow::beepToggled, m_defaults.get(),
+            &DefaultsDialog::setBeep);
+    connect(m_mainWindow.get(), &MainWindow::defaultsRequested, this, &RotafondApp::showDefaults);
+    m_defaults->load();
+}
+
+void RotafondApp::showDefaults(bool modal) {
+    // Already open: bring it to the front instead of opening it twice.
+    if (m_defaults->isVisible()) {
+        m_defaults->raise();
+        m_defaults->activateWindow();
+        return;
+    }
+    if (!modal) {
+        m_defaults->show();
+        return;
+    }
+    m_cycle.hold();
+    m_defaults->exec();
+    m_cycle.release();
+}
+
+void RotafondApp::addFiles(const QStringList &paths) {
+    const QSize fallback = m_screenSize / 2;
+    QStringList refused;
+    for (const QString &path : paths) {
+        const AddResult result =
+            addFileToList(m_list, path, m_defaults->newEntryDefaults(), fallback);
+        if (!result.added)
+            refused.append(result.error);
+    }
+    if (!refused.isEmpty())
+        m_prompter.inform(Prompter::Icon::Warning, QStringLiteral("Rotafond"),
+                          QStringLiteral("%1 of %2 files were added. Not added:\n%3")
+                              .arg(paths.size() - refused.size())
+                              .arg(paths.size())
+                              .arg(refused.mid(0, 20).join(QLatin1Char('\n'))));
+}
+
+void RotafondApp::chooseFilesToAdd() {
+    QStringList patterns;
+    for (const QByteArray &format : QImageReader::supportedImageFormats())
+        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
+    m_cycle.hold();
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        m_mainWindow.get(), QStringLiteral("Add Images to the Wallpaper List"),
+        m_settings.read(SettingsKeys::LastPath),
+        QStringLiteral("Images (%1);;All files (*)").arg(patterns.join(QLatin1Char(' '))));
+    m_cycle.release();
+    addFiles(paths);
 }
 
 void RotafondApp::minimizeToTray() {
@@ -91,11 +154,12 @@ void RotafondApp::showMainWindow() {
 }
 
 void RotafondApp::execDefaultsDialog() {
-    // The defaults dialog plugs in here.
+    m_defaults->exec();
 }
 
 void RotafondApp::showBrowser() {
-    // The thumbnail browser plugs in here.
+    // Until the thumbnail browser exists, pictures are chosen in a file dialog.
+    chooseFilesToAdd();
 }
 
 void RotafondApp::removeEntry(int position) {

@@ -22,6 +22,7 @@
 
 #include <memory>
 
+class DefaultsDialog;
 class MainWindow;
 
 // The running program: owns the store, the list and the windows, and plays
@@ -54,6 +55,9 @@ public:
 
 private:
     void saveEverything();
+    void showDefaults(bool modal);
+    void chooseFilesToAdd();
+    void addFiles(const QStringList &paths);
 
     AppPaths m_paths;
     SettingsStore m_settings;
@@ -71,5 +75,6 @@ private:
     FirstRunIntroduction m_introduction;
     StartupSequence m_sequence;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<DefaultsDialog> m_defaults;
     QuitSignals m_quitSignals;
 };

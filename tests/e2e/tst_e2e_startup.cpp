@@ -94,9 +94,16 @@ void TestE2EStartup::clearSwitch_startsTheIntroduction() {
     const QString first = DesktopDriver::waitForWindow("^To start with\\.\\.\\.$", pid);
     QVERIFY(!first.isEmpty());
     DesktopDriver::pressKey(first, "Return");
+    const QString defaults = DesktopDriver::waitForWindow("^Wallpaper Defaults$", pid);
+    QVERIFY2(!defaults.isEmpty(), "no defaults dialog in the introduction");
+    DesktopDriver::pressKey(defaults, "Return");
     const QString second = DesktopDriver::waitForWindow("^Let's get this thing working", pid);
     QVERIFY(!second.isEmpty());
     DesktopDriver::pressKey(second, "Return");
+    // Pictures are chosen next; the user may decline.
+    const QString chooser = DesktopDriver::waitForWindow("^Add Images to the Wallpaper List", pid);
+    QVERIFY(!chooser.isEmpty());
+    DesktopDriver::pressKey(chooser, "Escape");
 
     QFile entry(m_desktop->path("config/autostart/Rotafond.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly));

@@ -12,12 +12,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QImageReader>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
@@ -140,6 +142,7 @@ void MainWindow::buildMenus() {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("&Add an Image to List"), QKeySequence(QStringLiteral("Ctrl+B")),
         &MainWindow::browseRequested);
+    add(file, QStringLiteral("Add &Files..."), QKeySequence::Open, &MainWindow::addFilesRequested);
     add(file, QStringLiteral("&Delete Selected Image from List"),
         QKeySequence(QStringLiteral("Ctrl+D")), &MainWindow::deleteSelected);
     file->addSeparator();
@@ -217,6 +220,9 @@ QWidget *MainWindow::buildListGroup() {
     m_fileList->setUniformItemSizes(true);
     m_fileList->setTextElideMode(Qt::ElideNone);
     m_fileList->setMinimumSize(170, 100);
+    // Pictures dropped on the list are added like chosen ones.
+    m_fileList->viewport()->setAcceptDrops(true);
+    m_fileList->viewport()->installEventFilter(this);
     auto *deleteKey = new QShortcut(QKeySequence::Delete, m_fileList);
     deleteKey->setContext(Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &MainWindow::deleteSelected);
@@ -348,6 +354,29 @@ void MainWindow::changeEvent(QEvent *event) {
     // Coming back to the main window shows the first entry again.
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_list.isEmpty())
         selectPosition(0);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != m_fileList->viewport())
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto *drag = static_cast<QDropEvent *>(event);
+        if (drag->mimeData()->hasUrls()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+    } else if (event->type() == QEvent::Drop) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        QStringList paths;
+        for (const QUrl &url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                paths.append(url.toLocalFile());
+        drop->acceptProposedAction();
+        if (!paths.isEmpty())
+            Q_EMIT filesDropped(paths);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

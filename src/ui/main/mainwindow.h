@@ -30,6 +30,8 @@ public:
 Q_SIGNALS:
     void changeNowRequested(int position);
     void browseRequested();
+    void addFilesRequested();
+    void filesDropped(const QStringList &paths);
     void defaultsRequested(bool modal);
     void viewRequested(const QString &path);
     void editRequested(const QString &path);
@@ -43,6 +45,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
