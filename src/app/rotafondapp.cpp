@@ -3,6 +3,7 @@
 #include "addfile.h"
 #include "defaultsdialog.h"
 #include "mainwindow.h"
+#include "traymanager.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -32,6 +33,16 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RotafondApp::saveEverything);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &RotafondApp::saveEverything);
     connect(&m_quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
+    connect(&m_tray, &TrayManager::restoreRequested, this, &RotafondApp::restoreMainWindow);
+    connect(&m_tray, &TrayManager::defaultsRequested, this, [this] { showDefaults(true); });
+    connect(&m_tray, &TrayManager::changeWallpaperRequested, this, [this] { m_cycle.advance(); });
+    connect(&m_tray, &TrayManager::clearScreenRequested, this, [this] {
+        const ApplyResult cleared = m_cycle.applyWallpaper(QStringLiteral("Clear"), QImage());
+        if (!cleared.ok)
+            reportChangeFailure(cleared.error);
+    });
+    connect(&m_tray, &TrayManager::exitRequested, this, &RotafondApp::exitDialogue);
+    connect(&m_cycle, &ChangeCycle::ticked, this, &RotafondApp::keepReachable);
 }
 
 RotafondApp::~RotafondApp() = default;
@@ -62,8 +73,8 @@ int RotafondApp::loadMainWindow() {
         int counter = position;
         m_cycle.setNextWallpaper(counter);
     });
-    connect(m_mainWindow.get(), &MainWindow::minimizeRequested, this, &RotafondApp::minimizeToTray);
-    connect(m_mainWindow.get(), &MainWindow::exitRequested, qApp, &QCoreApplication::quit);
+    connect(m_mainWindow.get(), &MainWindow::minimizeRequested, this, &RotafondApp::minimizeByUser);
+    connect(m_mainWindow.get(), &MainWindow::exitRequested, this, &RotafondApp::exitDialogue);
     connect(m_mainWindow.get(), &MainWindow::browseRequested, this, &RotafondApp::showBrowser);
     connect(m_mainWindow.get(), &MainWindow::addFilesRequested, this,
             &RotafondApp::chooseFilesToAdd);
@@ -139,8 +150,56 @@ void RotafondApp::chooseFilesToAdd() {
 }
 
 void RotafondApp::minimizeToTray() {
-    // Until the tray icon exists the window stays reachable on the task bar.
-    m_mainWindow->showMinimized();
+    if (!TrayManager::isAvailable()) {
+        // Without a tray, hiding would leave no way back: stay on the task bar.
+        m_mainWindow->showMinimized();
+        m_mainWindow->showStatus(noTrayText());
+        return;
+    }
+    if (!m_tray.isInTray())
+        m_tray.addIcon();
+    m_mainWindow->hide();
+}
+
+QString RotafondApp::noTrayText() {
+    return QStringLiteral("There is no system tray on this desktop, so Rotafond stays "
+                          "minimised on the task bar.");
+}
+
+void RotafondApp::minimizeByUser() {
+    if (!TrayManager::isAvailable() && !m_toldNoTray) {
+        m_toldNoTray = true;
+        m_prompter.inform(Prompter::Icon::Information, QStringLiteral("Rotafond"), noTrayText());
+    }
+    minimizeToTray();
+}
+
+void RotafondApp::restoreMainWindow() {
+    showMainWindow();
+    m_tray.removeIcon();
+}
+
+void RotafondApp::exitDialogue() {
+    if (m_prompter.show(Prompter::Icon::Question, QStringLiteral("Are you sure ??"),
+                        QStringLiteral("This will end this program!\n"
+                                       "No more changes to your wallpaper wil be made..."),
+                        Prompter::Buttons::OkCancel) == Prompter::Answer::Ok) {
+        QCoreApplication::quit();
+        return;
+    }
+    if (m_prompter.show(Prompter::Icon::Question, QStringLiteral("Alternative"),
+                        QStringLiteral("Shall I minimize into the system tray?"),
+                        Prompter::Buttons::OkCancel) == Prompter::Answer::Ok)
+        minimizeByUser();
+}
+
+void RotafondApp::keepReachable() {
+    // The tray host went away while we were hidden in it: come back to the task bar.
+    if (m_mainWindow && m_mainWindow->isHidden() && m_tray.isInTray() &&
+        !TrayManager::isAvailable()) {
+        m_tray.removeIcon();
+        minimizeToTray();
+    }
 }
 
 void RotafondApp::setIntroRunning(bool running) {

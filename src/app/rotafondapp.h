@@ -14,6 +14,7 @@
 #include "singleinstance.h"
 #include "startuphost.h"
 #include "startupsequence.h"
+#include "traymanager.h"
 #include "wallpaperfiles.h"
 #include "wallpaperlist.h"
 #include "wallpaperliststore.h"
@@ -58,6 +59,11 @@ private:
     void showDefaults(bool modal);
     void chooseFilesToAdd();
     void addFiles(const QStringList &paths);
+    void minimizeByUser();
+    void restoreMainWindow();
+    void exitDialogue();
+    void keepReachable();
+    static QString noTrayText();
 
     AppPaths m_paths;
     SettingsStore m_settings;
@@ -77,4 +83,6 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<DefaultsDialog> m_defaults;
     QuitSignals m_quitSignals;
+    TrayManager m_tray;
+    bool m_toldNoTray = false;
 };

@@ -24,6 +24,7 @@ ChangeCycle::ChangeCycle(WallpaperList &list, SettingsStore &settings, Wallpaper
     m_timer.setInterval(TickMs);
     m_timer.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &ChangeCycle::tick);
+    connect(&m_timer, &QTimer::timeout, this, &ChangeCycle::ticked);
 }
 
 void ChangeCycle::hold() {

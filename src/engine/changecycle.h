@@ -48,6 +48,10 @@ public:
     // Sets the desktop to bitmap with the style named by text, or clears it.
     ApplyResult applyWallpaper(const QString &styleText, const QImage &bitmap);
 
+Q_SIGNALS:
+    // Every minute, whatever the tick then does.
+    void ticked();
+
 private:
     void countTick();
     ApplyResult showBitmap(const QImage &bitmap, WallpaperStyle style);

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <xcb/xcb.h>
 
 #include <cstdlib>
@@ -78,6 +80,53 @@ public:
             QTest::qWait(50);
         }
         return {};
+    }
+
+    // The program's icon in the tray: a small viewable window of its own.
+    static QString trayIcon(qint64 pid) {
+        QProcess search;
+        search.start("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"});
+        search.waitForFinished(5000);
+        for (const QString &window :
+             QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+            QProcess info;
+            info.start("xwininfo", {"-id", window});
+            info.waitForFinished(5000);
+            const QString text = QString::fromLatin1(info.readAllStandardOutput());
+            const QRegularExpression width(QStringLiteral("Width: (\\d+)"));
+            const int size = width.match(text).captured(1).toInt();
+            if (text.contains("IsViewable") && size > 0 && size <= 64)
+                return window;
+        }
+        return {};
+    }
+
+    static void clickWindow(const QString &window, int button, int clicks = 1) {
+        QProcess::execute("xdotool",
+                          {"mousemove", "--window", window, "8", "8", "click", "--repeat",
+                           QString::number(clicks), "--delay", "80", QString::number(button)});
+    }
+
+    static void keys(const QStringList &sequence) {
+        for (const QString &key : sequence) {
+            QProcess::execute("xdotool", {"key", key});
+            QTest::qWait(60);
+        }
+    }
+
+    // Does action until condition holds, a few times: clicks and menus on a
+    // busy X server are sometimes lost.
+    static bool retry(const std::function<void()> &action, const std::function<bool()> &condition) {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            action();
+            QDeadlineTimer deadline(3000);
+            while (!deadline.hasExpired()) {
+                if (condition())
+                    return true;
+                QTest::qWait(50);
+            }
+        }
+        return false;
     }
 
     static bool isViewable(const QString &window) {

@@ -60,9 +60,7 @@ void TestE2EStartup::secondCopy_saysSoAndLeavesTheFirstRunning() {
     QProcess *first = m_processes.emplace_back(m_desktop->program()).get();
     first->start();
     QVERIFY(first->waitForStarted());
-    QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", first->processId(),
-                                          DesktopDriver::Shown::MappedOrIconic)
-                 .isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(first->processId()).isEmpty(), 10000);
     // Let the first copy finish its start (the list is saved shortly after loading).
     QTest::qWait(ListAutosaveSettleMs);
     QFile config(m_desktop->configFile());
@@ -132,14 +130,20 @@ void TestE2EStartup::everyWayOut_endsAndKeepsTheList() {
             paths.append(entry.filePath);
         return paths;
     }();
-    const QString window = DesktopDriver::waitForWindow("^Rotafond$", rotafond->processId(),
-                                                        DesktopDriver::Shown::MappedOrIconic);
-    QVERIFY(!window.isEmpty());
-    QTest::qWait(300);
-    if (signalNumber == 0)
+    QString icon;
+    QTRY_VERIFY_WITH_TIMEOUT(!(icon = DesktopDriver::trayIcon(rotafond->processId())).isEmpty(),
+                             10000);
+    if (signalNumber == 0) {
+        const qint64 pid = rotafond->processId();
+        QVERIFY(DesktopDriver::retry(
+            [&] { DesktopDriver::clickWindow(icon, 1, 2); },
+            [&] { return !DesktopDriver::windows("^Rotafond$", pid).isEmpty(); }));
+        const QString window = DesktopDriver::waitForWindow("^Rotafond$", rotafond->processId());
+        QVERIFY(!window.isEmpty());
         DesktopDriver::closeWindow(window);
-    else
+    } else {
         ::kill(pid_t(rotafond->processId()), signalNumber);
+    }
     QVERIFY(rotafond->waitForFinished(5000));
     QCOMPARE(rotafond->exitStatus(), QProcess::NormalExit);
     QCOMPARE(rotafond->exitCode(), 0);
