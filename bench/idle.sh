@@ -6,7 +6,7 @@ set -euo pipefail
 seconds=${1:-180}
 binary=${ROTAFOND_BINARY:-$(dirname "$0")/../build/release/src/app/rotafond}
 home=$(mktemp -d)
-trap 'kill $pid 2>/dev/null || true; rm -rf "$home"' EXIT
+trap 'kill $pid 2>/dev/null && wait $pid 2>/dev/null; rm -rf "$home"' EXIT
 export HOME=$home XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
 mkdir -p "$XDG_CONFIG_HOME/Rotafond" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 printf 'P3\n2 2\n255\n10 20 30 40 50 60 70 80 90 100 110 120\n' > "$home/picture.ppm"

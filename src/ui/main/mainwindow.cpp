@@ -97,19 +97,9 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
 
     statusBar()->addWidget(new QLabel(QStringLiteral("Status:  Ready to Rock")), 1);
     statusBar()->addPermanentWidget(m_clock);
-    auto *clockTimer = new QTimer(this);
-    auto updateClock = [this, clockTimer] {
-        const QDateTime now = QDateTime::currentDateTime();
-        m_clock->setText(QLocale().toString(now.date(), QLocale::ShortFormat) +
-                         QStringLiteral("   ") +
-                         QLocale().toString(now.time(), QLocale::ShortFormat));
-        // Wake once a minute, on the minute.
-        clockTimer->start(60000 - now.time().second() * 1000 - now.time().msec() + 50);
-    };
-    clockTimer->setSingleShot(true);
-    clockTimer->setTimerType(Qt::VeryCoarseTimer);
-    connect(clockTimer, &QTimer::timeout, this, updateClock);
-    updateClock();
+    m_clockTimer.setSingleShot(true);
+    m_clockTimer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_clockTimer, &QTimer::timeout, this, &MainWindow::updateClock);
 
     connect(m_fileList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::selectionChanged);
@@ -347,6 +337,25 @@ bool MainWindow::warnWithoutSelection() {
 void MainWindow::deleteSelected() {
     if (!warnWithoutSelection())
         removeEntry(selectedPosition());
+}
+
+void MainWindow::updateClock() {
+    const QDateTime now = QDateTime::currentDateTime();
+    m_clock->setText(QLocale().toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
+                     QLocale().toString(now.time(), QLocale::ShortFormat));
+    // Wake once a minute, on the minute.
+    m_clockTimer.start(60000 - now.time().second() * 1000 - now.time().msec() + 50);
+}
+
+// The clock runs only while it can be seen: a program in the tray wakes once a minute.
+void MainWindow::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    updateClock();
+}
+
+void MainWindow::hideEvent(QHideEvent *event) {
+    QMainWindow::hideEvent(event);
+    m_clockTimer.stop();
 }
 
 void MainWindow::changeEvent(QEvent *event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QLabel;
 class QListView;
@@ -45,10 +46,13 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
+    void updateClock();
     void buildToolBar();
     QWidget *buildListGroup();
     void selectionChanged();
@@ -69,5 +73,6 @@ private:
     QLabel *m_dimensions;
     QLabel *m_preview;
     QLabel *m_clock;
+    QTimer m_clockTimer;
     bool m_movingEntry = false;
 };
