@@ -15,7 +15,6 @@
 RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
                          std::unique_ptr<DesktopBackend> desktop, QObject *parent)
     : QObject(parent)
-    , m_paths(paths)
     , m_settings(paths.configFile, environment)
     , m_listStore(m_settings)
     , m_autosaver(m_list, m_listStore)

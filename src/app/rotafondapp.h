@@ -65,7 +65,6 @@ private:
     void keepReachable();
     static QString noTrayText();
 
-    AppPaths m_paths;
     SettingsStore m_settings;
     WallpaperList m_list;
     WallpaperListStore m_listStore;

@@ -14,7 +14,6 @@ ListAutosaver::ListAutosaver(WallpaperList &list, WallpaperListStore &store, QOb
     connect(&list, &QAbstractItemModel::rowsRemoved, this, &ListAutosaver::schedule);
     connect(&list, &QAbstractItemModel::rowsMoved, this, &ListAutosaver::schedule);
     connect(&list, &QAbstractItemModel::dataChanged, this, &ListAutosaver::schedule);
-    connect(&list, &QAbstractItemModel::modelReset, this, &ListAutosaver::schedule);
 }
 
 void ListAutosaver::schedule() {

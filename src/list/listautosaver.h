@@ -8,7 +8,8 @@ class WallpaperListStore;
 
 // Saves the list shortly after every change, so a crash or a kill loses at
 // most the last fraction of a second. Bursts (adding a folder of pictures)
-// are written once. flush() saves at once, for the ways out of the program.
+// are written once. Loading (a model reset) is not a change: the store holds
+// that list already. flush() saves at once, for the ways out of the program.
 class ListAutosaver : public QObject {
     Q_OBJECT
 

@@ -61,7 +61,7 @@ void TestE2EStartup::secondCopy_saysSoAndLeavesTheFirstRunning() {
     first->start();
     QVERIFY(first->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(first->processId()).isEmpty(), 10000);
-    // Let the first copy finish its start (the list is saved shortly after loading).
+    // Let the first copy finish its start (the first change writes "NextFile").
     QTest::qWait(ListAutosaveSettleMs);
     QFile config(m_desktop->configFile());
     QVERIFY(config.open(QIODevice::ReadOnly));
