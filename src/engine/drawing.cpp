@@ -26,15 +26,13 @@ QImage stretchIntoSurface(const QImage &source, QSize destination) {
     return source.scaled(destination, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage drawFitted(const QImage &source, QSize destination, const QColor &background) {
-    QImage target(destination, QImage::Format_RGB32);
-    target.fill(background);
+QRect fittedRect(QSize source, QSize destination) {
     const float dw = float(destination.width());
     const float dh = float(destination.height());
     const float sw = float(source.width());
     const float sh = float(source.height());
-    if (source.isNull() || dw <= 2 || dh <= 2)
-        return target;
+    if (source.isEmpty() || dw <= 2 || dh <= 2)
+        return {};
 
     float scale = 1.0f;
     if (!(dw - 2 >= sw && dh - 2 >= sh))
@@ -50,8 +48,17 @@ QImage drawFitted(const QImage &source, QSize destination, const QColor &backgro
     }
     const int x = int(std::floor((dw - float(nw)) / 2));
     const int y = int(std::floor((dh - float(nh)) / 2));
+    return {x, y, nw, nh};
+}
+
+QImage drawFitted(const QImage &source, QSize destination, const QColor &background) {
+    QImage target(destination, QImage::Format_RGB32);
+    target.fill(background);
+    const QRect fitted = fittedRect(source.size(), destination);
+    if (fitted.isEmpty())
+        return target;
     QPainter painter(&target);
-    painter.drawImage(QPoint(x, y), stretchIntoSurface(source, QSize(nw, nh)));
+    painter.drawImage(fitted.topLeft(), stretchIntoSurface(source, fitted.size()));
     return target;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 
 // Drawing routines shared by the wallpaper, the preview and the thumbnails.
@@ -13,6 +14,9 @@ QImage composeProportional(const QImage &picture, QSize screen);
 
 // The whole source scaled onto a destination of the given size.
 QImage stretchIntoSurface(const QImage &source, QSize destination);
+
+// Where drawFitted puts a source of the given size; empty when it draws nothing.
+QRect fittedRect(QSize source, QSize destination);
 
 // The source centred on a destination of the given size filled with
 // background, shrunk to fit inside a one-pixel margin, never enlarged and
