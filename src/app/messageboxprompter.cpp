@@ -18,6 +18,9 @@ Prompter::Answer MessageBoxPrompter::show(Icon icon, const QString &title, const
     case Icon::Warning:
         box.setIcon(QMessageBox::Warning);
         break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     box.setWindowTitle(title);
     // Paths may contain "<" or "&": never read them as markup.

@@ -6,7 +6,7 @@
 // Texts use "\n" for line breaks.
 class Prompter {
 public:
-    enum class Icon { None, Information, Question, Warning };
+    enum class Icon { None, Information, Question, Warning, Critical };
     enum class Buttons { Ok, OkCancel };
     enum class Answer { Ok, Cancel };
 
