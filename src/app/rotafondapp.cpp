@@ -1,6 +1,7 @@
 #include "rotafondapp.h"
 
 #include "addfile.h"
+#include "browserwindow.h"
 #include "defaultsdialog.h"
 #include "mainwindow.h"
 #include "traymanager.h"
@@ -216,8 +217,16 @@ void RotafondApp::execDefaultsDialog() {
 }
 
 void RotafondApp::showBrowser() {
-    // Until the thumbnail browser exists, pictures are chosen in a file dialog.
-    chooseFilesToAdd();
+    if (!m_browser) {
+        m_browser = std::make_unique<BrowserWindow>(
+            m_settings, m_prompter, Drives(), ThumbnailCache(ThumbnailCache::defaultFolder()),
+            [this](const QString &path) {
+                return addFileToList(m_list, path, m_defaults->newEntryDefaults(),
+                                     m_screenSize / 2);
+            },
+            m_mainWindow.get());
+    }
+    m_browser->open();
 }
 
 void RotafondApp::removeEntry(int position) {

@@ -23,6 +23,7 @@
 
 #include <memory>
 
+class BrowserWindow;
 class DefaultsDialog;
 class MainWindow;
 
@@ -81,6 +82,7 @@ private:
     StartupSequence m_sequence;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<DefaultsDialog> m_defaults;
+    std::unique_ptr<BrowserWindow> m_browser;
     QuitSignals m_quitSignals;
     TrayManager m_tray;
     bool m_toldNoTray = false;

@@ -98,10 +98,10 @@ void TestE2EStartup::clearSwitch_startsTheIntroduction() {
     const QString second = DesktopDriver::waitForWindow("^Let's get this thing working", pid);
     QVERIFY(!second.isEmpty());
     DesktopDriver::pressKey(second, "Return");
-    // Pictures are chosen next; the user may decline.
-    const QString chooser = DesktopDriver::waitForWindow("^Add Images to the Wallpaper List", pid);
-    QVERIFY(!chooser.isEmpty());
-    DesktopDriver::pressKey(chooser, "Escape");
+    // The thumbnail browser comes last, and the main window stays.
+    const QString browser = DesktopDriver::waitForWindow("^Thumb View$", pid);
+    QVERIFY2(!browser.isEmpty(), "no thumbnail browser at the end of the introduction");
+    QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", pid).isEmpty());
 
     QFile entry(m_desktop->path("config/autostart/Rotafond.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly));
