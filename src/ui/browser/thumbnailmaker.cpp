@@ -117,6 +117,8 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
     if (picture.size() != cacheSize(original))
         picture =
             picture.scaled(cacheSize(original), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    cache.store(path, modified, picture, original);
+    // A picture no bigger than a cached thumbnail is its own thumbnail.
+    if (picture.size() != original)
+        cache.store(path, modified, picture, original);
     return onCanvas(picture, original, canvas, background);
 }

@@ -117,6 +117,11 @@ private Q_SLOTS:
                  QFileDevice::Permissions());
         QCOMPARE(QDir(m_cacheFolder + QStringLiteral("/large")).entryList(QDir::Files).size(), 1);
 
+        // A picture smaller than a cached thumbnail is not copied into the cache.
+        const QString small = writePicture(m_pictures, QStringLiteral("small.png"), QSize(100, 80));
+        QVERIFY(makeThumbnail(small, cache, Canvas, Face).ok);
+        QVERIFY(!QFile::exists(cache.fileFor(small)));
+
         const Thumbnail second = makeThumbnail(path, cache, Canvas, Face);
         QVERIFY(second.fromCache);
         // Fitted from the picture's own size, as without the cache.
