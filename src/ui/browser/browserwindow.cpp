@@ -82,8 +82,9 @@ QString driveWarning(const QString &type) {
 
 BrowserWindow::BrowserWindow(SettingsStore &settings, Prompter &prompter, Drives drives,
                              ThumbnailCache cache, AddFile addFile, QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                              Qt::WindowCloseButtonHint)
     , m_settings(settings)
     , m_prompter(prompter)
     , m_drives(std::move(drives))

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -237,6 +238,23 @@ private Q_SLOTS:
         m_browser->viewSelectedImage();
         QCOMPARE(viewed.size(), 1);
         QCOMPARE(viewed.first().first().toString(), pictures.filePath(QStringLiteral("a.png")));
+    }
+
+    void rightClick_selectsTheCellAndOffersViewInBold() {
+        const QString pictures = picturesFolder(3, QStringLiteral("menu"));
+        openOn(pictures);
+        ThumbnailStrip *strip = m_browser->strip();
+        QTest::mousePress(strip, Qt::RightButton, {}, strip->cellRect(2).center());
+        QCOMPARE(m_browser->selectedThumb(), 2);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->defaultAction()->text(), QStringLiteral("View Selected Image"));
+        QVERIFY(menu->defaultAction()->isEnabled());
+        QSignalSpy viewed(m_browser.get(), &BrowserWindow::viewRequested);
+        menu->defaultAction()->trigger();
+        menu->close();
+        QCOMPARE(viewed.size(), 1);
+        QCOMPARE(viewed.first().first().toString(), pictures + QStringLiteral("/p002.png"));
     }
 
     void stop_keepsTheCellsMadeSoFarForAddAll() {
