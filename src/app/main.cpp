@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "programicon.h"
 #include "rotafondapp.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Rotafond"));
     QApplication::setApplicationVersion(QStringLiteral(ROTAFOND_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("rotafond"));
+    QApplication::setWindowIcon(programIcon());
     // The program lives on with every window hidden; it ends by its own exit commands.
     QApplication::setQuitOnLastWindowClosed(false);
 

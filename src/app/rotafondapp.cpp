@@ -1,9 +1,12 @@
 #include "rotafondapp.h"
 
+#include "aboutbox.h"
 #include "addfile.h"
 #include "browserwindow.h"
 #include "defaultsdialog.h"
+#include "imageviewer.h"
 #include "mainwindow.h"
+#include "splashwindow.h"
 #include "traymanager.h"
 
 #include <QApplication>
@@ -28,7 +31,8 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     , m_autostart(paths.autostartFolder)
     , m_instance(paths.runtimeFolder)
     , m_introduction(*this, m_prompter, m_autostart, QCoreApplication::applicationFilePath())
-    , m_sequence(m_instance, m_settings, *this, m_prompter, m_introduction) {
+    , m_sequence(m_instance, m_settings, *this, m_prompter, m_introduction)
+    , m_shell(m_prompter) {
     // Every way out saves: the program's own exits, log-out and the quit signals.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RotafondApp::saveEverything);
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &RotafondApp::saveEverything);
@@ -42,6 +46,7 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
             reportChangeFailure(cleared.error);
     });
     connect(&m_tray, &TrayManager::exitRequested, this, &RotafondApp::exitDialogue);
+    connect(&m_tray, &TrayManager::aboutRequested, this, [this] { showAbout(nullptr); });
     connect(&m_cycle, &ChangeCycle::ticked, this, &RotafondApp::keepReachable);
 }
 
@@ -61,7 +66,8 @@ void RotafondApp::saveEverything() {
 }
 
 void RotafondApp::showSplash() {
-    // The splash window plugs in here.
+    m_splash = std::make_unique<SplashWindow>();
+    m_splash->load();
 }
 
 int RotafondApp::loadMainWindow() {
@@ -80,7 +86,15 @@ int RotafondApp::loadMainWindow() {
             &RotafondApp::chooseFilesToAdd);
     connect(m_mainWindow.get(), &MainWindow::filesDropped, this, &RotafondApp::addFiles);
     connect(m_mainWindow.get(), &MainWindow::closed, qApp, &QCoreApplication::quit);
-    m_list.reset(m_listStore.load());
+    connect(m_mainWindow.get(), &MainWindow::viewRequested, this, &RotafondApp::showViewer);
+    connect(m_mainWindow.get(), &MainWindow::editRequested, this,
+            [this](const QString &path) { m_shell.editOrOpen(path); });
+    connect(m_mainWindow.get(), &MainWindow::aboutRequested, this,
+            [this] { showAbout(m_mainWindow.get()); });
+    m_list.reset(m_listStore.load([this](int percent, const QString &caption) {
+        if (m_splash)
+            m_splash->updateLoading(percent, caption);
+    }));
     m_cycle.setChangeInterval(m_settings.read(SettingsKeys::TimerMins) +
                               60 * m_settings.read(SettingsKeys::TimerHours));
     m_cycle.start();
@@ -225,8 +239,30 @@ void RotafondApp::showBrowser() {
                                      m_screenSize / 2);
             },
             m_mainWindow.get());
+        connect(m_browser.get(), &BrowserWindow::viewRequested, this, &RotafondApp::showViewer);
     }
     m_browser->open();
+}
+
+void RotafondApp::showViewer(const QString &path) {
+    if (!m_viewer)
+        m_viewer = std::make_unique<ImageViewer>(m_prompter, m_screenSize);
+    m_viewer->setPicture(path);
+    m_viewer->showViewer();
+}
+
+void RotafondApp::showAbout(QWidget *owner) {
+    if (m_about) {
+        m_about->raise();
+        m_about->activateWindow();
+        return;
+    }
+    AboutBox box([this](const QString &link) { m_shell.open(link, QStringLiteral("open")); },
+                 owner);
+    m_about = &box;
+    m_cycle.hold();
+    box.exec();
+    m_cycle.release();
 }
 
 void RotafondApp::removeEntry(int position) {

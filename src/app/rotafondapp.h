@@ -11,6 +11,7 @@
 #include "messageboxprompter.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
+#include "shellopen.h"
 #include "singleinstance.h"
 #include "startuphost.h"
 #include "startupsequence.h"
@@ -20,10 +21,14 @@
 #include "wallpaperliststore.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
+class AboutBox;
 class BrowserWindow;
+class ImageViewer;
+class SplashWindow;
 class DefaultsDialog;
 class MainWindow;
 
@@ -58,6 +63,8 @@ public:
 private:
     void saveEverything();
     void showDefaults(bool modal);
+    void showViewer(const QString &path);
+    void showAbout(QWidget *owner);
     void chooseFilesToAdd();
     void addFiles(const QStringList &paths);
     void minimizeByUser();
@@ -80,9 +87,13 @@ private:
     SingleInstance m_instance;
     FirstRunIntroduction m_introduction;
     StartupSequence m_sequence;
+    ShellOpen m_shell;
+    std::unique_ptr<SplashWindow> m_splash;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<DefaultsDialog> m_defaults;
     std::unique_ptr<BrowserWindow> m_browser;
+    std::unique_ptr<ImageViewer> m_viewer;
+    QPointer<AboutBox> m_about;
     QuitSignals m_quitSignals;
     TrayManager m_tray;
     bool m_toldNoTray = false;

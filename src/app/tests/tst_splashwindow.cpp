@@ -1,0 +1,97 @@
+#include "progressbar.h"
+#include "splashwindow.h"
+#include "wallpaperliststore.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+class TestSplashWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void load_showsTheSplashWithoutBar() {
+        SplashWindow splash;
+        splash.load();
+        QVERIFY(splash.isVisible());
+        QVERIFY(splash.bar()->isHidden());
+    }
+
+    void updateLoading_followsTheListLoad_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("one entry") << 1 << QStringList({"100 %"});
+        QTest::newRow("three entries") << 3 << QStringList({"33 %", "66 %", "100 %"});
+    }
+
+    void updateLoading_followsTheListLoad() {
+        QFETCH(int, count);
+        QFETCH(QStringList, texts);
+        SplashWindow splash;
+        splash.load();
+        QStringList seen;
+        for (int i = 0; i < count; ++i) {
+            int percent = 0;
+            QString caption;
+            WallpaperListStore::loadProgress(i, count, &percent, &caption);
+            splash.updateLoading(percent, caption);
+            seen.append(splash.bar()->text());
+        }
+        QCOMPARE(seen, texts);
+        QVERIFY(splash.bar()->isVisible());
+        QCOMPARE(splash.bar()->percent(), 100);
+    }
+
+    void updateLoading_manyEntriesRepaintAtMostEverySixteenMs() {
+        SplashWindow splash;
+        splash.load();
+        const int count = 10000;
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < count; ++i) {
+            int percent = 0;
+            QString caption;
+            WallpaperListStore::loadProgress(i, count, &percent, &caption);
+            splash.updateLoading(percent, caption);
+        }
+        const qint64 elapsed = clock.elapsed();
+        QVERIFY2(
+            splash.repaints() <= elapsed / SplashWindow::RepaintMs + 2,
+            qPrintable(QStringLiteral("%1 repaints in %2 ms").arg(splash.repaints()).arg(elapsed)));
+        QCOMPARE(splash.bar()->text(), QStringLiteral("100 %"));
+    }
+
+    void bar_showsTheTextInTwoColours_data() {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<QPalette::ColorRole>("left");
+        QTest::addColumn<QPalette::ColorRole>("right");
+        QTest::newRow("0") << 0 << QPalette::Button << QPalette::Button;
+        QTest::newRow("50") << 50 << QPalette::Highlight << QPalette::Button;
+        QTest::newRow("100") << 100 << QPalette::Highlight << QPalette::Highlight;
+    }
+
+    void bar_showsTheTextInTwoColours() {
+        QFETCH(int, percent);
+        QFETCH(QPalette::ColorRole, left);
+        QFETCH(QPalette::ColorRole, right);
+        ProgressBar bar(ProgressBar::TextPlacement::Centre);
+        bar.resize(200, 20);
+        bar.setProgress(percent, QStringLiteral("%1 %").arg(percent));
+        const QImage image = bar.grab().toImage();
+        QCOMPARE(image.pixelColor(1, 1), bar.palette().color(left));
+        QCOMPARE(image.pixelColor(198, 1), bar.palette().color(right));
+    }
+
+    void timer_closesAfterTwoSecondsAndALaterStepBringsItBack() {
+        SplashWindow splash;
+        splash.load();
+        QTest::qWait(SplashWindow::ShowMs - 300);
+        QVERIFY(splash.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!splash.isVisible(), 1000);
+        splash.updateLoading(50, QStringLiteral("50 %"));
+        QVERIFY(splash.isVisible());
+        QCOMPARE(splash.bar()->text(), QStringLiteral("50 %"));
+    }
+};
+
+QTEST_MAIN(TestSplashWindow)
+#include "tst_splashwindow.moc"

@@ -1,0 +1,173 @@
+#include "imageviewer.h"
+
+#include "mailbox.h"
+#include "numeric.h"
+#include "prompter.h"
+
+#include <QEvent>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QThreadPool>
+#include <QVBoxLayout>
+
+ImageViewer::ImageViewer(Prompter &prompter, QSize screenSize, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_prompter(prompter)
+    , m_screenSize(screenSize)
+    , m_area(new QScrollArea(this))
+    , m_picture(new QLabel)
+    , m_mailbox(std::make_unique<Mailbox>(this)) {
+    setWindowTitle(QStringLiteral("Rotafond Image Viewer") + QString(13, QLatin1Char(' ')) +
+                   QStringLiteral("Click to Exit"));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    m_area->setFrameShape(QFrame::NoFrame);
+    m_area->setAlignment(Qt::AlignCenter);
+    m_area->setPalette(black);
+    m_area->viewport()->setPalette(black);
+    m_area->setWidget(m_picture);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_area);
+    m_area->viewport()->installEventFilter(this);
+    m_picture->installEventFilter(this);
+    m_picture->setScaledContents(true);
+    m_picture->hide();
+    // 5760 x 4605 twips before any picture is shown.
+    resize(384, 307);
+    move((m_screenSize.width() - width()) / 2, (m_screenSize.height() - height()) / 2);
+}
+
+ImageViewer::~ImageViewer() = default;
+
+QSize ImageViewer::fittedSize(QSize picture, QSize screen) {
+    // Only one side is fitted: the wider one first, as the window's height
+    // then follows the width's ratio. A picture that is still too tall can
+    // be scrolled.
+    float width = float(picture.width());
+    float height = float(picture.height());
+    if (width > float(screen.width())) {
+        const float ratio = width / float(screen.width());
+        width = float(screen.width());
+        height = height / ratio;
+    } else if (height > float(screen.height())) {
+        const float ratio = height / float(screen.height());
+        height = float(screen.height());
+        width = width / ratio;
+    }
+    return QSize(std::max(1, roundHalfEven(width)), std::max(1, roundHalfEven(height)));
+}
+
+void ImageViewer::setPicture(const QString &path) {
+    if (!path.isEmpty())
+        loadAndFit(path);
+}
+
+void ImageViewer::loadAndFit(const QString &path) {
+    const int generation = ++m_generation;
+    m_picture->hide();
+    m_picture->clear();
+
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize natural = reader.size();
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    if (turned)
+        natural.transpose();
+    if (!natural.isValid() || natural.isEmpty() || !reader.canRead()) {
+        reportFailure();
+        return;
+    }
+    const QSize shown = fittedSize(natural, m_screenSize);
+    resize(shown);
+    m_picture->resize(shown);
+
+    QThreadPool::globalInstance()->start(
+        [path, shown, natural, turned, generation, address = m_mailbox->address(), this] {
+            QImageReader decoder(path);
+            decoder.setAutoTransform(true);
+            if (shown != natural && decoder.supportsOption(QImageIOHandler::ScaledSize))
+                decoder.setScaledSize(turned ? shown.transposed() : shown);
+            QImage picture = decoder.read();
+            if (!picture.isNull() && picture.size() != shown)
+                picture = picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            address.post([this, generation, picture] { decoded(generation, picture); });
+        });
+}
+
+void ImageViewer::decoded(int generation, const QImage &picture) {
+    if (generation != m_generation)
+        return;
+    if (picture.isNull()) {
+        reportFailure();
+        return;
+    }
+    m_picture->setPixmap(QPixmap::fromImage(picture));
+    m_picture->show();
+    Q_EMIT pictureShown();
+}
+
+void ImageViewer::reportFailure() {
+    // The box takes the focus; that is no reason to close the viewer.
+    m_prompting = true;
+    m_prompter.inform(Prompter::Icon::None, QStringLiteral("Rotafond"),
+                      QStringLiteral("Error loading image"));
+    m_prompting = false;
+}
+
+void ImageViewer::showViewer() {
+    // Maximised on black: the picture sits in the middle of the screen.
+    showMaximized();
+    raise();
+    activateWindow();
+}
+
+QRect ImageViewer::pictureGeometry() const {
+    if (!m_picture->isVisible())
+        return {};
+    return QRect(m_picture->mapTo(this, QPoint(0, 0)), m_picture->size());
+}
+
+bool ImageViewer::isPictureShown() const {
+    return !m_picture->isHidden();
+}
+
+void ImageViewer::mousePressEvent(QMouseEvent *) {
+    close();
+}
+
+void ImageViewer::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void ImageViewer::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow() &&
+        !m_prompting)
+        close();
+    QWidget::changeEvent(event);
+}
+
+void ImageViewer::closeEvent(QCloseEvent *event) {
+    // A picture still being decoded is no longer wanted.
+    ++m_generation;
+    m_picture->hide();
+    m_picture->clear();
+    QWidget::closeEvent(event);
+}
+
+bool ImageViewer::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon, for the tray, the windows, the splash and the About box.
+QIcon programIcon();
