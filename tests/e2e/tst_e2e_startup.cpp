@@ -18,6 +18,7 @@ private Q_SLOTS:
     void cleanup();
     void secondCopy_saysSoAndLeavesTheFirstRunning();
     void clearSwitch_startsTheIntroduction();
+    void firstRun_cancelledOfferStillRunsTheWholeIntroduction();
     void everyWayOut_endsAndKeepsTheList_data();
     void everyWayOut_endsAndKeepsTheList();
     void storedList_changesTheRootWindowAtStart();
@@ -110,6 +111,35 @@ void TestE2EStartup::clearSwitch_startsTheIntroduction() {
     QCOMPARE(rotafond->state(), QProcess::Running);
 }
 
+void TestE2EStartup::firstRun_cancelledOfferStillRunsTheWholeIntroduction() {
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
+    rotafond->start();
+    const qint64 pid = rotafond->processId();
+    // Each window comes only after the one before it was answered.
+    const QString offer = DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", pid);
+    QVERIFY2(!offer.isEmpty(), "no autostart offer on a first run");
+    QVERIFY(!DesktopDriver::waitForWindow("^Rotafond$", pid).isEmpty());
+    DesktopDriver::pressKey(offer, "Escape");
+    const QString first = DesktopDriver::waitForWindow("^To start with\\.\\.\\.$", pid);
+    QVERIFY2(!first.isEmpty(), "Cancel on the offer ended the introduction");
+    DesktopDriver::pressKey(first, "Return");
+    const QString defaults = DesktopDriver::waitForWindow("^Wallpaper Defaults$", pid);
+    QVERIFY(!defaults.isEmpty());
+    QVERIFY(DesktopDriver::windows("^Let's get this thing working", pid).isEmpty());
+    DesktopDriver::pressKey(defaults, "Return");
+    const QString second = DesktopDriver::waitForWindow("^Let's get this thing working", pid);
+    QVERIFY(!second.isEmpty());
+    QVERIFY(DesktopDriver::windows("^Thumb View$", pid).isEmpty());
+    DesktopDriver::pressKey(second, "Return");
+    QVERIFY(!DesktopDriver::waitForWindow("^Thumb View$", pid).isEmpty());
+
+    QVERIFY(!QFile::exists(m_desktop->path("config/autostart/Rotafond.desktop")));
+    // The defaults dialog's OK stored its values.
+    QCOMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::TimerMins), 5);
+    QVERIFY(QFile::exists(m_desktop->configFile()));
+    QCOMPARE(rotafond->state(), QProcess::Running);
+}
+
 void TestE2EStartup::everyWayOut_endsAndKeepsTheList_data() {
     QTest::addColumn<int>("signalNumber"); // 0: the window's close button
     QTest::newRow("close button") << 0;
@@ -168,8 +198,15 @@ void TestE2EStartup::storedList_changesTheRootWindowAtStart() {
     }
     QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
     rotafond->start();
+    // The splash shows while the list loads and goes by itself.
+    const QString splash =
+        DesktopDriver::waitForWindow("^Rotafond is loading$", rotafond->processId());
+    QVERIFY2(!splash.isEmpty(), "no splash at start");
     QTRY_COMPARE_WITH_TIMEOUT(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkGreen).rgb(),
                               10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        DesktopDriver::windows("^Rotafond is loading$", rotafond->processId()).isEmpty(), 5000);
+    QVERIFY(DesktopDriver::windows("^Rotafond$", rotafond->processId()).isEmpty());
     QCOMPARE(DesktopDriver::rootPixel(3, 700), QColor(Qt::darkGreen).rgb());
     QTRY_COMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::NextFile), 0);
     QVERIFY(QFile::exists(m_desktop->path("data/Rotafond/Rotafond.bmp")));
