@@ -113,6 +113,9 @@ void BrowserWindow::buildActions() {
     m_fileMenu->addSeparator();
     m_exitItem =
         m_fileMenu->addAction(QStringLiteral("Return to Main Window"), this, &BrowserWindow::leave);
+    m_viewItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+V")));
+    m_addItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
+    m_exitItem->setShortcut(QKeySequence(Qt::Key_Escape));
     m_viewItem->setEnabled(false);
     m_addItem->setEnabled(false);
 
@@ -136,10 +139,12 @@ void BrowserWindow::buildActions() {
                                         this, &BrowserWindow::addAllImages);
     m_addAllButton->setToolTip(
         QStringLiteral("Add all picture files in this directory to your wallpaper list"));
+    m_addAllButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+A")));
     toolBar->addSeparator();
     m_stopButton = toolBar->addAction(style()->standardIcon(QStyle::SP_BrowserStop),
                                       QStringLiteral("Stop"), this, &BrowserWindow::stopThumbnails);
     m_stopButton->setToolTip(QStringLiteral("Stop making thumbnails"));
+    m_stopButton->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     auto *spacer = new QWidget(toolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(spacer);
