@@ -2,6 +2,7 @@
 
 #include "fileexists.h"
 #include "settingsstore.h"
+#include "uprightsize.h"
 #include "wallpaperlist.h"
 
 #include <QImageReader>
@@ -13,10 +14,7 @@ AddResult addFileToList(WallpaperList &list, const QString &path, const NewEntry
     if (!fileExists(path))
         return {false, QStringLiteral("%1 is not a readable file.").arg(path)};
     QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
-        size.transpose();
+    const QSize size = uprightSize(reader);
     // A header alone can lie; a file whose format we cannot even identify is no picture.
     if (!size.isValid() || size.isEmpty() || !reader.canRead())
         return {false, QStringLiteral("%1 is not a picture Rotafond can show.").arg(path)};

@@ -6,6 +6,7 @@
 #include "settingsstore.h"
 #include "thumbnailrun.h"
 #include "thumbnailstrip.h"
+#include "uprightsize.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -452,10 +453,7 @@ void BrowserWindow::selectThumb(int index) {
     m_strip->setSelected(index);
     showStatus(m_currentPath + m_strip->tag(index));
     QImageReader reader(selectedPath());
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (size.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
-        size.transpose();
+    const QSize size = uprightSize(reader);
     m_dimensions->setText(size.isValid()
                               ? QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())
                               : QString());

@@ -3,6 +3,7 @@
 #include "drawing.h"
 #include "picture.h"
 #include "thumbnailcache.h"
+#include "uprightsize.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -82,24 +83,20 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
     }
 
     QImageReader reader(path);
-    reader.setAutoTransform(true);
+    // The content's format, asked before anything else is read.
     if (isIconOrCursor(path, reader.format()))
         return {};
-    QSize stored = reader.size();
-    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize upright = uprightSize(reader);
     const qint64 limit = qint64(Picture::AllocationLimitMb) * 1024 * 1024;
-    if (stored.isValid() && qint64(stored.width()) * stored.height() * 4 > limit)
+    if (upright.isValid() && qint64(upright.width()) * upright.height() * 4 > limit)
         return {};
 
     qint64 decodeBytes = limit / 4; // unknown size: assume a big picture
-    QSize wanted;
-    if (stored.isValid()) {
-        QSize original = turned ? stored.transposed() : stored;
-        wanted = cacheSize(original);
-        decodeBytes = qint64(stored.width()) * stored.height() * 4;
-        if (reader.supportsOption(QImageIOHandler::ScaledSize) && wanted != original) {
-            // The decoder scales in the file's own orientation, before turning.
-            reader.setScaledSize(turned ? wanted.transposed() : wanted);
+    if (upright.isValid()) {
+        const QSize wanted = cacheSize(upright);
+        decodeBytes = qint64(upright.width()) * upright.height() * 4;
+        if (reader.supportsOption(QImageIOHandler::ScaledSize) && wanted != upright) {
+            setUprightScaledSize(reader, wanted);
             // The JPEG decoder's 1/8 steps leave at most twice the wanted size.
             decodeBytes = std::min(decodeBytes, qint64(wanted.width()) * wanted.height() * 16);
         }
@@ -112,8 +109,7 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
     }
     if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
         return {};
-    const QSize original =
-        stored.isValid() ? (turned ? stored.transposed() : stored) : picture.size();
+    const QSize original = upright.isValid() ? upright : picture.size();
     if (picture.size() != cacheSize(original))
         picture =
             picture.scaled(cacheSize(original), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

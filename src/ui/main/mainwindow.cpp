@@ -6,6 +6,7 @@
 #include "preview.h"
 #include "prompter.h"
 #include "settingspanel.h"
+#include "uprightsize.h"
 #include "wallpaperlist.h"
 
 #include <QAction>
@@ -282,10 +283,7 @@ void MainWindow::showSelectedEntry() {
         return;
     }
     QImageReader reader(entry.filePath);
-    reader.setAutoTransform(true);
-    QSize natural = reader.size();
-    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
-        natural.transpose();
+    QSize natural = uprightSize(reader);
     if (natural.isValid() && std::max(natural.width(), natural.height()) > DecodeLimit)
         reader.setScaledSize(natural.scaled(DecodeLimit, DecodeLimit, Qt::KeepAspectRatio));
     const QImage picture = reader.read();

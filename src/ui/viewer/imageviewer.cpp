@@ -3,6 +3,7 @@
 #include "mailbox.h"
 #include "numeric.h"
 #include "prompter.h"
+#include "uprightsize.h"
 
 #include <QEvent>
 #include <QImageReader>
@@ -75,11 +76,7 @@ void ImageViewer::loadAndFit(const QString &path) {
     m_picture->clear();
 
     QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QSize natural = reader.size();
-    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-    if (turned)
-        natural.transpose();
+    const QSize natural = uprightSize(reader);
     if (!natural.isValid() || natural.isEmpty() || !reader.canRead()) {
         reportFailure();
         return;
@@ -89,11 +86,11 @@ void ImageViewer::loadAndFit(const QString &path) {
     m_picture->resize(shown);
 
     QThreadPool::globalInstance()->start(
-        [path, shown, natural, turned, generation, address = m_mailbox->address(), this] {
+        [path, shown, natural, generation, address = m_mailbox->address(), this] {
             QImageReader decoder(path);
             decoder.setAutoTransform(true);
             if (shown != natural && decoder.supportsOption(QImageIOHandler::ScaledSize))
-                decoder.setScaledSize(turned ? shown.transposed() : shown);
+                setUprightScaledSize(decoder, shown);
             QImage picture = decoder.read();
             if (!picture.isNull() && picture.size() != shown)
                 picture = picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
