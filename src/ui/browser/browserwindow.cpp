@@ -7,6 +7,7 @@
 #include "thumbnailrun.h"
 #include "thumbnailstrip.h"
 #include "uprightsize.h"
+#include "wallpaperfiles.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -31,12 +32,6 @@
 namespace {
 
 const char *const Title = "Rotafond";
-
-QString withSlash(const QString &folder) {
-    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')))
-        return folder;
-    return folder + QLatin1Char('/');
-}
 
 // The add buttons are smileys, as the introduction tells the user.
 QIcon smileyIcon(int faces) {
@@ -323,7 +318,7 @@ void BrowserWindow::folderScanned(const FolderContents &contents) {
     m_currentPath = contents.folder;
     if (contents.folder != m_fileListFolder) {
         m_fileListFolder = contents.folder;
-        m_currentPath = withSlash(m_fileListFolder);
+        m_currentPath = addBackslash(m_fileListFolder);
         showStatus(m_currentPath);
         m_count->setText(QStringLiteral("Images: 0"));
     }
@@ -344,7 +339,7 @@ void BrowserWindow::showFolders(const FolderContents &contents) {
     root->setData(Qt::UserRole, path);
     QListWidgetItem *current = root;
     for (int depth = 0; depth < parts.size(); ++depth) {
-        path = withSlash(path) + parts.at(depth);
+        path = addBackslash(path) + parts.at(depth);
         current = new QListWidgetItem(
             openFolder, QString(2 * (depth + 1), QLatin1Char(' ')) + parts.at(depth), m_folderList);
         current->setData(Qt::UserRole, path);
@@ -352,7 +347,7 @@ void BrowserWindow::showFolders(const FolderContents &contents) {
     const QString indent(2 * (int(parts.size()) + 1), QLatin1Char(' '));
     for (const QString &name : contents.subfolders) {
         auto *item = new QListWidgetItem(closedFolder, indent + name, m_folderList);
-        item->setData(Qt::UserRole, withSlash(contents.folder) + name);
+        item->setData(Qt::UserRole, addBackslash(contents.folder) + name);
     }
     m_folderList->setCurrentItem(current);
 }
@@ -379,7 +374,7 @@ void BrowserWindow::makeThumbnails() {
     m_strip->clear();
     m_strip->setSelected(m_selectedThumb);
 
-    m_currentPath = withSlash(m_fileListFolder);
+    m_currentPath = folderWithSlash();
     const int total = int(m_files.size());
     m_count->setText(QStringLiteral("Files: ") + grouped(total));
     startProgress();
@@ -433,7 +428,8 @@ void BrowserWindow::setBusy(bool busy) {
 }
 
 QString BrowserWindow::folderWithSlash() const {
-    return withSlash(m_fileListFolder);
+    // Empty until a folder was listed, so that nothing acts on a folder of "/".
+    return m_fileListFolder.isEmpty() ? QString() : addBackslash(m_fileListFolder);
 }
 
 QString BrowserWindow::selectedPath() const {
