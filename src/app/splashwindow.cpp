@@ -1,6 +1,7 @@
 #include "splashwindow.h"
 
 #include "programicon.h"
+#include "programlabel.h"
 #include "progressbar.h"
 
 #include <QCoreApplication>
@@ -8,19 +9,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-
-namespace {
-
-QLabel *label(const QString &text, int pointSize, bool bold, QWidget *parent) {
-    auto *result = new QLabel(text, parent);
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    result->setFont(font);
-    return result;
-}
-
-} // namespace
 
 SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
@@ -34,10 +22,10 @@ SplashWindow::SplashWindow(QWidget *parent)
     artwork->setPixmap(programIcon().pixmap(96, 96));
     auto *layout = new QGridLayout(frame);
     layout->addWidget(artwork, 0, 0, 3, 1);
-    layout->addWidget(label(QStringLiteral("Rotafond"), 24, true, frame), 0, 1);
-    layout->addWidget(label(QStringLiteral("A fresh wallpaper every so often"), 11, false, frame),
-                      1, 1);
-    layout->addWidget(label(QStringLiteral("Loading ..."), 10, false, frame), 2, 1);
+    layout->addWidget(programLabel(QStringLiteral("Rotafond"), 24, true, frame), 0, 1);
+    layout->addWidget(
+        programLabel(QStringLiteral("A fresh wallpaper every so often"), 11, false, frame), 1, 1);
+    layout->addWidget(programLabel(QStringLiteral("Loading ..."), 10, false, frame), 2, 1);
     m_bar->setFixedHeight(20);
     layout->addWidget(m_bar, 3, 0, 1, 2);
     auto *outer = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 #include "aboutbox.h"
 
 #include "programicon.h"
+#include "programlabel.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -8,20 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVersionNumber>
-
-namespace {
-
-QLabel *label(const QString &text, int pointSize, bool bold, QWidget *parent) {
-    auto *result = new QLabel(text, parent);
-    QFont font(QStringLiteral("Comic Sans MS"));
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    result->setFont(font);
-    result->setTextFormat(Qt::PlainText);
-    return result;
-}
-
-} // namespace
 
 AboutBox::AboutBox(std::function<void(const QString &)> openLink, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -40,17 +27,17 @@ AboutBox::AboutBox(std::function<void(const QString &)> openLink, QWidget *paren
     auto *frameLayout = new QVBoxLayout(frame);
     frameLayout->addWidget(artwork);
 
-    auto *title = label(QStringLiteral("Rotafond"), 20, true, this);
-    auto *tagline = label(QStringLiteral("The ULTIMATE"), 11, false, this);
-    auto *taglineName = label(QStringLiteral("Rotafond"), 11, false, this);
-    auto *version = label(versionText(QStringLiteral(ROTAFOND_VERSION)), 10, false, this);
+    auto *title = programLabel(QStringLiteral("Rotafond"), 20, true, this);
+    auto *tagline = programLabel(QStringLiteral("The ULTIMATE"), 11, false, this);
+    auto *taglineName = programLabel(QStringLiteral("Rotafond"), 11, false, this);
+    auto *version = programLabel(versionText(QStringLiteral(ROTAFOND_VERSION)), 10, false, this);
     version->setObjectName(QStringLiteral("version"));
-    auto *address = label(QLatin1String(ContactAddress), 10, false, this);
+    auto *address = programLabel(QLatin1String(ContactAddress), 10, false, this);
     address->setObjectName(QStringLiteral("address"));
     address->setCursor(Qt::PointingHandCursor);
     address->setToolTip(QStringLiteral("Write a mail"));
     address->installEventFilter(this);
-    auto *disclaimer = label(
+    auto *disclaimer = programLabel(
         QStringLiteral("Warning: The use of this program will become a habit..."), 9, false, this);
     disclaimer->setWordWrap(true);
 
