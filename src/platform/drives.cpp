@@ -92,12 +92,12 @@ QList<Drives::Volume> Drives::mounted() const {
 QList<Drives::Volume> Drives::volumes() const {
     const QList<Volume> all = mounted();
     QList<Volume> result;
-    Volume root = volumeOf(QStringLiteral("/"));
+    Volume root = volumeIn(all, QStringLiteral("/"));
     root.rootPath = QStringLiteral("/");
     result.append(root);
     const QString home = QDir::cleanPath(QDir::homePath());
     if (home != QLatin1String("/")) {
-        Volume homeVolume = volumeOf(home);
+        Volume homeVolume = volumeIn(all, home);
         homeVolume.rootPath = home;
         result.append(homeVolume);
     }
@@ -115,17 +115,27 @@ QList<Drives::Volume> Drives::volumes() const {
 }
 
 Drives::Volume Drives::volumeOf(const QString &path) const {
+    return volumeIn(mounted(), path);
+}
+
+Drives::Volume Drives::volumeIn(const QList<Volume> &volumes, const QString &path) {
+    const int index = indexHolding(volumes, path);
+    if (index >= 0)
+        return volumes.at(index);
+    Volume root;
+    root.rootPath = QStringLiteral("/");
+    root.type = Fixed;
+    return root;
+}
+
+int Drives::indexHolding(const QList<Volume> &volumes, const QString &path) {
     const QString clean =
         QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::root().filePath(path));
-    Volume best;
-    best.rootPath = QStringLiteral("/");
-    best.type = Fixed;
-    int bestLength = -1;
-    for (const Volume &volume : mounted()) {
-        if (isUnder(clean, volume.rootPath) && volume.rootPath.size() > bestLength) {
-            best = volume;
-            bestLength = int(volume.rootPath.size());
-        }
+    int best = -1;
+    for (int index = 0; index < volumes.size(); ++index) {
+        const QString &root = volumes.at(index).rootPath;
+        if (isUnder(clean, root) && (best < 0 || root.size() > volumes.at(best).rootPath.size()))
+            best = index;
     }
     return best;
 }

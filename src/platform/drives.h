@@ -38,11 +38,15 @@ public:
     Type typeOf(const QString &path) const;
     // The volume holding path: the longest mount point that is a prefix of it.
     Volume volumeOf(const QString &path) const;
+    // The same choice among the given volumes: the index of the one whose
+    // root is the longest prefix of path, or -1.
+    static int indexHolding(const QList<Volume> &volumes, const QString &path);
 
     static QString typeText(Type type);
 
 private:
     QList<Volume> mounted() const;
+    static Volume volumeIn(const QList<Volume> &volumes, const QString &path);
     Type classify(const QString &device, const QString &fileSystemType,
                   const QString &mountPoint) const;
     bool isRemovableDevice(const QString &device) const;

@@ -219,7 +219,8 @@ void BrowserWindow::open() {
     m_leaving = false;
     setBusy(false);
     m_driveList->clear();
-    for (const Drives::Volume &volume : m_drives.volumes())
+    m_volumes = m_drives.volumes();
+    for (const Drives::Volume &volume : m_volumes)
         m_driveList->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), volume.rootPath,
                              volume.rootPath);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -250,21 +251,9 @@ void BrowserWindow::startNavigation() {
 }
 
 void BrowserWindow::selectDrive(const QString &path) {
-    const QString clean = QDir::cleanPath(path);
-    int best = -1;
-    qsizetype bestLength = -1;
-    for (int index = 0; index < m_driveList->count(); ++index) {
-        const QString root = m_driveList->itemData(index).toString();
-        const bool holds = root == QLatin1String("/")
-                               ? clean.startsWith(QLatin1Char('/'))
-                               : clean == root || clean.startsWith(root + QLatin1Char('/'));
-        if (holds && root.size() > bestLength) {
-            best = index;
-            bestLength = root.size();
-        }
-    }
-    if (best >= 0)
-        m_driveList->setCurrentIndex(best);
+    const int index = Drives::indexHolding(m_volumes, path);
+    if (index >= 0)
+        m_driveList->setCurrentIndex(index);
 }
 
 void BrowserWindow::driveActivated(int index) {

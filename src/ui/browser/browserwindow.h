@@ -100,6 +100,7 @@ private:
     SettingsStore &m_settings;
     Prompter &m_prompter;
     Drives m_drives;
+    QList<Drives::Volume> m_volumes; // as the drive list shows them
     ThumbnailCache m_cache;
     AddFile m_addFile;
 
