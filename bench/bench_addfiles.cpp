@@ -2,6 +2,7 @@
 // reports how resident memory grows with the count.
 //   build/release/bench/bench_addfiles
 #include "addfile.h"
+#include "benchsupport.h"
 #include "wallpaperlist.h"
 
 #include <QElapsedTimer>
@@ -12,21 +13,6 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <unistd.h>
-
-namespace {
-
-long residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
-} // namespace
-
 int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
@@ -36,16 +22,9 @@ int main(int argc, char **argv) {
     const QString original = dir.filePath("photo.jpg");
     photo.save(original, "JPEG", 90);
     photo = QImage();
-    // Hard links: 1000 distinct paths without 1000 copies on disk.
-    QStringList paths;
-    for (int i = 0; i < 1000; ++i) {
-        const QString path =
-            dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
-        if (::link(QFile::encodeName(original).constData(), QFile::encodeName(path).constData()) !=
-            0)
-            return 1;
-        paths.append(path);
-    }
+    const QStringList paths = hardLinks({original}, 1000, [&](int i) {
+        return dir.filePath(QStringLiteral("IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+    });
     WallpaperList list;
     const NewEntryDefaults defaults{QStringLiteral("512"), QStringLiteral("384")};
     const long before = residentKb();

@@ -3,7 +3,7 @@
 // list, with the longest single event-loop step. Runs offscreen:
 //   QT_QPA_PLATFORM=offscreen build/release/bench/bench_mainwindow
 #include "mainwindow.h"
-#include "prompter.h"
+#include "scriptedprompter.h"
 #include "wallpaperlist.h"
 
 #include <QApplication>
@@ -14,14 +14,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextStream>
-
-namespace {
-
-struct SilentPrompter : Prompter {
-    Answer show(Icon, const QString &, const QString &, Buttons) override { return Answer::Ok; }
-};
-
-} // namespace
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -46,7 +38,7 @@ int main(int argc, char **argv) {
                             .arg(i, 5, 10, QLatin1Char('0')),
                         true, true, false});
     list.reset(entries);
-    SilentPrompter prompter;
+    ScriptedPrompter prompter;
     MainWindow window(list, prompter, QSize(1024, 768));
     window.show();
     app.processEvents();

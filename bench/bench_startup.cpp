@@ -4,14 +4,13 @@
 //   scripts/with-desktop.sh build/release/bench/bench_startup
 #include "../tests/e2e/desktopdriver.h"
 
+#include "benchsupport.h"
 #include "settingsstore.h"
 #include "wallpaperliststore.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QTextStream>
-
-#include <unistd.h>
 
 namespace {
 
@@ -28,13 +27,10 @@ Times startOnce(int entries) {
     const QString original = desktop.path("pictures/original.png");
     image.save(original);
     QList<WallpaperEntry> list;
-    for (int i = 0; i < entries; ++i) {
-        const QString path = desktop.path(QStringLiteral("pictures/p%1.png").arg(i));
-        if (::link(QFile::encodeName(original).constData(), QFile::encodeName(path).constData()) !=
-            0)
-            qFatal("cannot link %s", qPrintable(path));
+    for (const QString &path : hardLinks({original}, entries, [&](int i) {
+             return desktop.path(QStringLiteral("pictures/p%1.png").arg(i));
+         }))
         list.append({path, false, false, false});
-    }
     {
         SettingsStore settings(desktop.configFile(), {});
         WallpaperListStore(settings).save(list);

@@ -2,8 +2,9 @@
 // browser, against vipsthumbnail and a plain full decode on the same files;
 // then a folder of 20 000 small pictures for responsiveness and memory.
 //   QT_QPA_PLATFORM=offscreen build/release/bench/bench_thumbnails
+#include "benchsupport.h"
 #include "browserwindow.h"
-#include "prompter.h"
+#include "scriptedprompter.h"
 #include "settingsstore.h"
 #include "thumbnailstrip.h"
 
@@ -22,23 +23,8 @@
 #include <QTimer>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
-
-class SilentPrompter : public Prompter {
-public:
-    Answer show(Icon, const QString &, const QString &, Buttons) override { return Answer::Ok; }
-};
-
-long residentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 long peakKb() {
     rusage usage{};
@@ -66,18 +52,11 @@ QImage photo(QSize size, int seed) {
     return image;
 }
 
-// Hard links: many distinct paths without many copies on disk.
 QStringList fillFolder(const QDir &folder, const QStringList &originals, int count,
                        const QString &pattern) {
-    QStringList names;
-    for (int i = 0; i < count; ++i) {
-        const QString name = pattern.arg(i, 5, 10, QLatin1Char('0'));
-        if (::link(QFile::encodeName(originals.at(i % originals.size())).constData(),
-                   QFile::encodeName(folder.filePath(name)).constData()) != 0)
-            qFatal("cannot link %s", qPrintable(name));
-        names.append(folder.filePath(name));
-    }
-    return names;
+    return hardLinks(originals, count, [&](int i) {
+        return folder.filePath(pattern.arg(i, 5, 10, QLatin1Char('0')));
+    });
 }
 
 struct RunTimes {
@@ -141,7 +120,7 @@ int main(int argc, char **argv) {
     out << "JPEG size: " << QFile(originals.first()).size() / 1024 << " KB" << Qt::endl;
 
     SettingsStore settings(root.filePath(QStringLiteral("Rotafond.conf")), {});
-    SilentPrompter prompter;
+    ScriptedPrompter prompter;
     BrowserWindow browser(settings, prompter, Drives(),
                           ThumbnailCache(root.filePath(QStringLiteral("cache"))),
                           [](const QString &) {
