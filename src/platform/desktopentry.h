@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// The [Desktop Entry] group of a .desktop file, as the Desktop Entry
-// Specification defines it: enough to find and start an application.
+// The [Desktop Entry] group of a freedesktop.org .desktop file: enough to
+// find and start an application.
 class DesktopEntry {
 public:
     static DesktopEntry read(const QString &path);

@@ -33,7 +33,6 @@ public:
     void scan(const QString &path);
     // Drops the answer of the scan still running.
     void cancel();
-    bool isBusy() const { return m_timeout.isActive(); }
 
 Q_SIGNALS:
     void scanned(const FolderContents &contents);

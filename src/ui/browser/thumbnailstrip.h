@@ -29,7 +29,6 @@ public:
     void append(const QString &tag, const QImage &canvas);
     int count() const { return int(m_cells.size()); }
     QString tag(int index) const { return m_cells.at(index).tag; }
-    QString caption(int index) const { return m_cells.at(index).caption; }
     QImage picture(int index) const;
 
     // Places the cells in columns and sizes the strip to hold them all; a
@@ -39,7 +38,6 @@ public:
     QRect cellRect(int index) const;
     int cellAt(QPoint position) const;
 
-    int selected() const { return m_selected; }
     void setSelected(int index);
 
 Q_SIGNALS:
