@@ -2,9 +2,12 @@
 
 // Pictures that tests make themselves, and a way to see where one was drawn.
 
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QRect>
+
+#include <cstring>
 
 // Writes a one-colour PNG of the given size into folder and returns its path.
 inline QString writePicture(const QDir &folder, const QString &name, QSize size,
@@ -15,6 +18,27 @@ inline QString writePicture(const QDir &folder, const QString &name, QSize size,
     if (!image.save(path, "PNG"))
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+// A one-colour picture of the given size, encoded in format.
+inline QByteArray pictureBytes(QSize size, const char *format,
+                               const QColor &colour = Qt::darkGreen) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// A small bitmap whose header claims side x side pixels: far beyond any
+// allocation limit, yet a readable header.
+inline QByteArray bitmapClaiming(qint32 side) {
+    QByteArray bytes = pictureBytes(QSize(4, 4), "BMP");
+    memcpy(bytes.data() + 18, &side, 4); // width
+    memcpy(bytes.data() + 22, &side, 4); // height
+    return bytes;
 }
 
 // The bounding box of the pixels that differ from the background.

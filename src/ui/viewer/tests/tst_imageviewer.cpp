@@ -62,21 +62,9 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("text") << "notes.txt" << QByteArray("hello");
         QTest::newRow("missing") << "" << QByteArray();
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        QTest::newRow("truncated after the header") << "cut.png" << png.left(60);
-        QByteArray bmp;
-        QBuffer bmpBuffer(&bmp);
-        bmpBuffer.open(QIODevice::WriteOnly);
-        QImage(4, 4, QImage::Format_RGB32).save(&bmpBuffer, "BMP");
-        const qint32 side = 60000;
-        memcpy(bmp.data() + 18, &side, 4);
-        memcpy(bmp.data() + 22, &side, 4);
-        QTest::newRow("huge") << "huge.bmp" << bmp;
+        QTest::newRow("truncated after the header")
+            << "cut.png" << pictureBytes(QSize(400, 300), "PNG", Qt::red).left(60);
+        QTest::newRow("huge") << "huge.bmp" << bitmapClaiming(60000);
     }
 
     void setPicture_failuresSayErrorLoadingImage() {
