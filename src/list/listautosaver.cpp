@@ -9,7 +9,7 @@ ListAutosaver::ListAutosaver(WallpaperList &list, WallpaperListStore &store, QOb
     , m_store(store) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(DelayMs);
-    connect(&m_timer, &QTimer::timeout, this, &ListAutosaver::flush);
+    connect(&m_timer, &QTimer::timeout, this, &ListAutosaver::save);
     connect(&list, &QAbstractItemModel::rowsInserted, this, &ListAutosaver::schedule);
     connect(&list, &QAbstractItemModel::rowsRemoved, this, &ListAutosaver::schedule);
     connect(&list, &QAbstractItemModel::rowsMoved, this, &ListAutosaver::schedule);
@@ -22,10 +22,12 @@ void ListAutosaver::schedule() {
         m_timer.start();
 }
 
-bool ListAutosaver::flush() {
+void ListAutosaver::save() {
     m_timer.stop();
-    const bool saved = m_store.save(m_list.entries());
-    if (!saved)
-        Q_EMIT saveFailed();
-    return saved;
+    m_store.save(m_list.entries());
+}
+
+bool ListAutosaver::flush() {
+    save();
+    return m_store.sync();
 }

@@ -54,3 +54,7 @@ bool WallpaperListStore::save(const QList<WallpaperEntry> &entries) {
     }
     return batch.commit();
 }
+
+bool WallpaperListStore::sync() {
+    return m_store.sync();
+}

@@ -22,9 +22,13 @@ public:
     // definitely gone. Entries on unreachable drives are kept.
     QList<WallpaperEntry> load(const Progress &progress = {}) const;
 
-    // Writes the whole list in one atomic file replacement. Keys above the new
-    // count stay behind unread, as older versions of the file expect.
+    // Puts the whole list in the store, which writes it to the disk shortly
+    // after in one atomic file replacement. Keys above the new count stay
+    // behind unread, as older versions of the file expect. False while the
+    // store's file is known to be failing.
     bool save(const QList<WallpaperEntry> &entries);
+    // Waits until the disk holds what was saved; false when it could not.
+    bool sync();
 
     static void loadProgress(int index, int count, int *percent, QString *caption);
 

@@ -2,45 +2,117 @@
 
 #include "numeric.h"
 
+#include <QFile>
 #include <QLocale>
+#include <QSignalBlocker>
 #include <QStringList>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-QString groupKey(const char *section, const QString &key) {
-    return QLatin1String(section) + QLatin1Char('/') + key;
+SettingsStore::SettingsStore(const QString &filePath, SettingsEnvironment environment,
+                             QObject *parent)
+    : QObject(parent)
+    , m_filePath(filePath)
+    , m_environment(std::move(environment)) {
+    QFile file(filePath);
+    if (file.exists()) {
+        QByteArray data;
+        if (file.open(QIODevice::ReadOnly))
+            data = file.readAll();
+        if (file.error() == QFileDevice::NoError)
+            m_document = IniDocument::parse(data);
+        else
+            m_unreadable = QStringLiteral("Cannot read the existing file: ") + file.errorString();
+    }
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(0);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SettingsStore::startFlush);
+    connect(&m_flushWatcher, &QFutureWatcherBase::finished, this, &SettingsStore::flushFinished);
 }
 
-} // namespace
-
-SettingsStore::SettingsStore(const QString &filePath, SettingsEnvironment environment)
-    : m_settings(filePath, QSettings::IniFormat)
-    , m_environment(std::move(environment)) {}
-
-QString SettingsStore::rawText(const char *section, const QString &key, bool *found) const {
-    const QString path = groupKey(section, key);
-    *found = m_settings.contains(path);
-    if (!*found)
-        return {};
-    const QVariant value = m_settings.value(path);
-    // An unquoted value with commas, edited by hand, comes back as a list.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+SettingsStore::~SettingsStore() {
+    // Receivers may be half gone by now; the ways out call sync() themselves to hear of failures.
+    const QSignalBlocker quiet(this);
+    sync();
 }
 
-void SettingsStore::setRaw(const char *section, const QString &key, const QString &value) {
-    m_settings.setValue(groupKey(section, key), value);
+const QString *SettingsStore::rawText(const char *section, const QString &key) const {
+    return m_document.find(QLatin1String(section), key);
 }
 
-bool SettingsStore::flush() {
-    if (m_batchDepth > 0)
-        return true;
-    m_settings.sync();
-    return m_settings.status() == QSettings::NoError;
+bool SettingsStore::setRaw(const char *section, const QString &key, const QString &value) {
+    if (m_document.set(QLatin1String(section), key, value)) {
+        m_dirty = true;
+        scheduleFlush();
+    }
+    return !m_failing;
+}
+
+void SettingsStore::scheduleFlush() {
+    // A burst of writes from one event (a dialog's OK, a whole list) becomes one flush.
+    if (m_batchDepth == 0 && !m_flushing)
+        m_flushTimer.start();
+}
+
+void SettingsStore::startFlush() {
+    if (m_flushing || !m_dirty)
+        return;
+    m_dirty = false;
+    if (!m_unreadable.isEmpty()) {
+        settle({false, m_unreadable});
+        return;
+    }
+    m_flushing = true;
+    m_flushWatcher.setFuture(QtConcurrent::run([path = m_filePath, document = m_document] {
+        return writeFileAtomically(path, document.serialize());
+    }));
+}
+
+void SettingsStore::flushFinished() {
+    // sync() may have taken this result already, or started a newer flush.
+    if (!m_flushing || !m_flushWatcher.future().isFinished())
+        return;
+    m_flushing = false;
+    settle(m_flushWatcher.future().result());
+}
+
+void SettingsStore::settle(const AtomicWriteResult &result) {
+    if (result.ok) {
+        if (m_failing) {
+            m_failing = false;
+            Q_EMIT writeRecovered();
+        }
+        if (m_dirty)
+            scheduleFlush();
+        return;
+    }
+    // Writes that came in meanwhile get one more try of their own; after that,
+    // the next write tries again rather than a loop against a full disk.
+    if (m_dirty)
+        scheduleFlush();
+    m_dirty = true;
+    if (!m_failing) {
+        m_failing = true;
+        Q_EMIT writeFailed(m_filePath, result.reason);
+    }
+}
+
+bool SettingsStore::sync() {
+    if (m_flushing) {
+        m_flushWatcher.waitForFinished();
+        m_flushing = false;
+        settle(m_flushWatcher.future().result());
+    }
+    m_flushTimer.stop();
+    if (m_dirty) {
+        m_dirty = false;
+        settle(m_unreadable.isEmpty() ? writeFileAtomically(m_filePath, m_document.serialize())
+                                      : AtomicWriteResult{false, m_unreadable});
+        m_flushTimer.stop();
+    }
+    return !m_dirty;
 }
 
 int SettingsStore::toInt(const QString &text, int fallback, int minimum, int maximum) {
@@ -66,21 +138,18 @@ bool SettingsStore::toBool(const QString &text, bool fallback) {
 }
 
 int SettingsStore::read(const IntKey &key) const {
-    bool found = false;
-    const QString text = rawText(key.section, QLatin1String(key.name), &found);
-    return found ? toInt(text, key.fallback, key.minimum, key.maximum) : key.fallback;
+    const QString *text = rawText(key.section, QLatin1String(key.name));
+    return text ? toInt(*text, key.fallback, key.minimum, key.maximum) : key.fallback;
 }
 
 bool SettingsStore::read(const BoolKey &key) const {
-    bool found = false;
-    const QString text = rawText(key.section, QLatin1String(key.name), &found);
-    return found ? toBool(text, key.fallback) : key.fallback;
+    const QString *text = rawText(key.section, QLatin1String(key.name));
+    return text ? toBool(*text, key.fallback) : key.fallback;
 }
 
 QString SettingsStore::read(const TextKey &key) const {
-    bool found = false;
-    const QString text = rawText(key.section, QLatin1String(key.name), &found);
-    return found ? text : fallbackText(key);
+    const QString *text = rawText(key.section, QLatin1String(key.name));
+    return text ? *text : fallbackText(key);
 }
 
 QString SettingsStore::fallbackText(const TextKey &key) const {
@@ -96,30 +165,25 @@ QString SettingsStore::fallbackText(const TextKey &key) const {
 }
 
 bool SettingsStore::write(const IntKey &key, int value) {
-    setRaw(key.section, QLatin1String(key.name), QString::number(value));
-    return flush();
+    return setRaw(key.section, QLatin1String(key.name), QString::number(value));
 }
 
 bool SettingsStore::write(const BoolKey &key, bool value) {
-    setRaw(key.section, QLatin1String(key.name), boolText(value));
-    return flush();
+    return setRaw(key.section, QLatin1String(key.name), boolText(value));
 }
 
 bool SettingsStore::write(const TextKey &key, const QString &value) {
-    setRaw(key.section, QLatin1String(key.name), value);
-    return flush();
+    return setRaw(key.section, QLatin1String(key.name), value);
 }
 
 QString SettingsStore::readEntry(const EntryTextSection &section, int position) const {
-    bool found = false;
-    const QString text = rawText(section.section, QString::number(position), &found);
-    return found ? text : QLatin1String(section.fallback);
+    const QString *text = rawText(section.section, QString::number(position));
+    return text ? *text : QLatin1String(section.fallback);
 }
 
 bool SettingsStore::readEntry(const EntryFlagSection &section, int position) const {
-    bool found = false;
-    const QString text = rawText(section.section, QString::number(position), &found);
-    return found ? toBool(text, section.fallback) : section.fallback;
+    const QString *text = rawText(section.section, QString::number(position));
+    return text ? toBool(*text, section.fallback) : section.fallback;
 }
 
 int SettingsStore::entryKeyLimit() const {
@@ -128,9 +192,7 @@ int SettingsStore::entryKeyLimit() const {
          {SettingsKeys::Files.section, SettingsKeys::FileStretchSettings.section,
           SettingsKeys::FileProportionalSettings.section,
           SettingsKeys::FileTiledSettings.section}) {
-        m_settings.beginGroup(QLatin1String(section));
-        const QStringList keys = m_settings.childKeys();
-        m_settings.endGroup();
+        const QStringList keys = m_document.keys(QLatin1String(section));
         for (const QString &key : keys) {
             bool ok = false;
             const int position = key.toInt(&ok);
@@ -144,17 +206,18 @@ int SettingsStore::entryKeyLimit() const {
 void SettingsStore::writeEntry(const EntryTextSection &section, int position,
                                const QString &value) {
     setRaw(section.section, QString::number(position), value);
-    flush();
 }
 
 void SettingsStore::writeEntry(const EntryFlagSection &section, int position, bool value) {
     setRaw(section.section, QString::number(position), boolText(value));
-    flush();
 }
 
 bool SettingsStore::clearAll() {
-    m_settings.clear();
-    return flush();
+    if (m_document.clear()) {
+        m_dirty = true;
+        scheduleFlush();
+    }
+    return !m_failing;
 }
 
 SettingsStore::Batch::Batch(SettingsStore &store)
@@ -169,6 +232,7 @@ SettingsStore::Batch::~Batch() {
 
 bool SettingsStore::Batch::commit() {
     m_committed = true;
-    --m_store.m_batchDepth;
-    return m_store.flush();
+    if (--m_store.m_batchDepth == 0 && m_store.m_dirty)
+        m_store.scheduleFlush();
+    return !m_store.m_failing;
 }

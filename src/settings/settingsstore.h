@@ -1,10 +1,14 @@
 #pragma once
 
+#include "atomicwrite.h"
+#include "inidocument.h"
 #include "settingskeys.h"
 
-#include <QSettings>
+#include <QFutureWatcher>
+#include <QObject>
 #include <QSizeF>
 #include <QString>
+#include <QTimer>
 
 // What the text defaults are computed from; injected so tests do not depend on
 // the screen or the user's folders.
@@ -16,17 +20,30 @@ struct SettingsEnvironment {
 // The per-user store: string values under (section, key) in an INI file.
 // Readers convert on read and fall back to the key's default for missing or
 // malformed values; writers store the canonical text forms ("True"/"False",
-// decimal). Single writes reach the disk at once; a Batch writes many values
-// in one atomic file replacement.
-class SettingsStore {
+// decimal).
+//
+// The file is read once; reads and writes then go to memory and cost the same
+// however long the list is. Writes reach the disk shortly after, on a worker,
+// in one atomic replacement of the file per burst of writes (a Batch groups
+// many writes into one). A failing disk is reported once per run of failures
+// (writeFailed, then writeRecovered when a later write succeeds); the values
+// stay in memory and every later write, and sync(), tries again. A file that
+// exists but cannot be read is never replaced.
+class SettingsStore : public QObject {
+    Q_OBJECT
+
 public:
-    SettingsStore(const QString &filePath, SettingsEnvironment environment);
+    SettingsStore(const QString &filePath, SettingsEnvironment environment,
+                  QObject *parent = nullptr);
+    // Writes what the disk does not have yet.
+    ~SettingsStore() override;
 
     int read(const IntKey &key) const;
     bool read(const BoolKey &key) const;
     QString read(const TextKey &key) const;
     QString fallbackText(const TextKey &key) const;
 
+    // Each returns false while the file is known to be failing.
     bool write(const IntKey &key, int value);
     bool write(const BoolKey &key, bool value);
     bool write(const TextKey &key, const QString &value);
@@ -56,7 +73,12 @@ public:
     // Removes every section and key of the program.
     bool clearAll();
 
-    QString filePath() const { return m_settings.fileName(); }
+    // Waits for the write in progress, then writes what is still missing.
+    // True when the disk holds every value written so far. For the ways out
+    // of the program.
+    bool sync();
+
+    QString filePath() const { return m_filePath; }
 
     static QString boolText(bool value) {
         return value ? QStringLiteral("True") : QStringLiteral("False");
@@ -64,12 +86,29 @@ public:
     static int toInt(const QString &text, int fallback, int minimum, int maximum);
     static bool toBool(const QString &text, bool fallback);
 
-private:
-    QString rawText(const char *section, const QString &key, bool *found) const;
-    void setRaw(const char *section, const QString &key, const QString &value);
-    bool flush();
+Q_SIGNALS:
+    // The disk went from good to failing; reason is in words ("Permission denied").
+    void writeFailed(const QString &filePath, const QString &reason);
+    // A write succeeded again after writeFailed.
+    void writeRecovered();
 
-    mutable QSettings m_settings;
+private:
+    const QString *rawText(const char *section, const QString &key) const;
+    bool setRaw(const char *section, const QString &key, const QString &value);
+    void scheduleFlush();
+    void startFlush();
+    void flushFinished();
+    AtomicWriteResult writeNow(const IniDocument &document) const;
+    void settle(const AtomicWriteResult &result);
+
+    QString m_filePath;
     SettingsEnvironment m_environment;
+    IniDocument m_document;
+    QString m_unreadable; // why an existing file could not be read; empty when it could
+    bool m_dirty = false;
+    bool m_failing = false;
+    bool m_flushing = false;
     int m_batchDepth = 0;
+    QTimer m_flushTimer;
+    QFutureWatcher<AtomicWriteResult> m_flushWatcher;
 };

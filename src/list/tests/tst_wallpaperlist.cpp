@@ -90,13 +90,14 @@ void TestWallpaperList::autosaver_savesChangesPromptlyInOneWrite() {
     QVERIFY(saver.isPending());
     QCOMPARE(settings.read(SettingsKeys::NumberOfFiles), 0);
     QTRY_VERIFY_WITH_TIMEOUT(!saver.isPending(), 2000);
-    QCOMPARE(SettingsStore(settings.filePath(), {}).read(SettingsKeys::NumberOfFiles), 99);
+    QTRY_COMPARE(SettingsStore(settings.filePath(), {}).read(SettingsKeys::NumberOfFiles), 99);
     WallpaperEntry edited = list.at(5);
     edited.tiled = false;
     list.replace(5, edited);
     QTRY_VERIFY_WITH_TIMEOUT(!saver.isPending(), 2000);
-    QCOMPARE(SettingsStore(settings.filePath(), {}).readEntry(SettingsKeys::FileTiledSettings, 5),
-             false);
+    QTRY_COMPARE(
+        SettingsStore(settings.filePath(), {}).readEntry(SettingsKeys::FileTiledSettings, 5),
+        false);
 }
 
 void TestWallpaperList::autosaver_flushSavesAtOnce() {
