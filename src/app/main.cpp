@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "picture.h"
 #include "programicon.h"
 #include "rotafondapp.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char **argv) {
         return 0;
     }
 
+    // Before anything decodes: the first picture is read while the program starts.
+    Picture::setUpDecoding();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotafond"));
     QApplication::setApplicationVersion(QStringLiteral(ROTAFOND_VERSION));

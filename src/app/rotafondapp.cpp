@@ -234,9 +234,9 @@ void RotafondApp::showBrowser() {
     if (!m_browser) {
         m_browser = std::make_unique<BrowserWindow>(
             m_settings, m_prompter, Drives(), ThumbnailCache(ThumbnailCache::defaultFolder()),
-            [this](const QString &path) {
-                return addFileToList(m_list, path, m_defaults->newEntryDefaults(),
-                                     m_screenSize / 2);
+            [this](const MeasuredPicture &picture) {
+                return addMeasuredToList(m_list, picture, m_defaults->newEntryDefaults(),
+                                         m_screenSize / 2);
             },
             m_mainWindow.get());
         connect(m_browser.get(), &BrowserWindow::viewRequested, this, &RotafondApp::showViewer);

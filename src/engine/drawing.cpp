@@ -1,6 +1,7 @@
 #include "drawing.h"
 
 #include "numeric.h"
+#include "smoothscaled.h"
 
 #include <QPainter>
 
@@ -21,9 +22,7 @@ QImage composeProportional(const QImage &picture, QSize screen) {
 QImage stretchIntoSurface(const QImage &source, QSize destination) {
     if (destination.isEmpty() || source.isNull())
         return QImage(destination.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
-    if (source.size() == destination)
-        return source;
-    return source.scaled(destination, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return smoothScaled(source, destination);
 }
 
 QRect fittedRect(QSize source, QSize destination) {

@@ -12,7 +12,8 @@
 // The other side may overflow the screen.
 QImage composeProportional(const QImage &picture, QSize screen);
 
-// The whole source scaled onto a destination of the given size.
+// The whole source scaled onto a destination of the given size, in its colours
+// whatever its pixel format.
 QImage stretchIntoSurface(const QImage &source, QSize destination);
 
 // Where drawFitted puts a source of the given size; empty when it draws nothing.

@@ -8,7 +8,15 @@
 // malicious file can neither exhaust memory nor crash the program.
 class Picture {
 public:
-    static constexpr int AllocationLimitMb = 512; // 24 MP photos need about 92 MB
+    static constexpr int AllocationLimitMb = 512; // a 24 MP photo needs about 92 MB
+    // How long the UI waits for a path to answer (a dead network share)
+    // before it takes the picture as unreadable.
+    static constexpr int GiveUpMs = 5000;
 
+    // Raises Qt's allocation limit for every decoder. Call it once, before
+    // anything decodes: the limit is shared by all threads.
+    static void setUpDecoding();
+
+    // Blocks on the file and the decoder: call it on a worker.
     static QImage load(const QString &path, QString *error);
 };

@@ -1,6 +1,6 @@
 #include "addfile.h"
 
-#include "fileexists.h"
+#include "picturefile.h"
 #include "settingsstore.h"
 #include "uprightsize.h"
 #include "wallpaperlist.h"
@@ -9,24 +9,37 @@
 
 #include <climits>
 
-AddResult addFileToList(WallpaperList &list, const QString &path, const NewEntryDefaults &defaults,
-                        QSize fallbackThreshold) {
-    if (!fileExists(path))
-        return {false, QStringLiteral("%1 is not a readable file.").arg(path)};
-    QImageReader reader(path);
+MeasuredPicture measurePicture(const QString &path) {
+    QString error;
+    const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+    if (!file)
+        return {path, {}, QStringLiteral("%1 is not a readable file.").arg(path)};
+    QImageReader reader(file.get());
     const QSize size = uprightSize(reader);
     // A header alone can lie; a file whose format we cannot even identify is no picture.
     if (!size.isValid() || size.isEmpty() || !reader.canRead())
-        return {false, QStringLiteral("%1 is not a picture Rotafond can show.").arg(path)};
+        return {path, {}, QStringLiteral("%1 is not a picture Rotafond can show.").arg(path)};
+    return {path, size, {}};
+}
 
+AddResult addMeasuredToList(WallpaperList &list, const MeasuredPicture &picture,
+                            const NewEntryDefaults &defaults, QSize fallbackThreshold) {
+    if (!picture.error.isEmpty())
+        return {false, picture.error};
     const int width =
         SettingsStore::toInt(defaults.thresholdWidth, fallbackThreshold.width(), INT_MIN, INT_MAX);
     const int height = SettingsStore::toInt(defaults.thresholdHeight, fallbackThreshold.height(),
                                             INT_MIN, INT_MAX);
+    const QSize size = picture.size;
     const bool small = width > size.width() || height > size.height();
-    WallpaperEntry entry{path, small ? defaults.resizeSmall : defaults.resizeLarge,
+    WallpaperEntry entry{picture.path, small ? defaults.resizeSmall : defaults.resizeLarge,
                          small ? defaults.proportionalSmall : defaults.proportionalLarge,
                          small ? defaults.tiledSmall : defaults.tiledLarge};
     list.append(entry);
     return {true, {}};
+}
+
+AddResult addFileToList(WallpaperList &list, const QString &path, const NewEntryDefaults &defaults,
+                        QSize fallbackThreshold) {
+    return addMeasuredToList(list, measurePicture(path), defaults, fallbackThreshold);
 }

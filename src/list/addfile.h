@@ -25,10 +25,25 @@ struct AddResult {
     QString error; // why the file was refused
 };
 
-// Appends the picture at path with the defaults of its size class: small
-// when narrower or lower than the threshold, large otherwise. Only the
-// header is read. Files that are not readable pictures are refused and the
-// list stays as it was. fallbackThreshold serves when a threshold text is not
-// a number.
+// A picture file as adding sees it: its upright size, read from the header.
+struct MeasuredPicture {
+    QString path;
+    QSize size;    // valid when the file is a picture
+    QString error; // why the file is refused; empty when it is a picture
+};
+
+// Reads the header of the picture at path. Only readable regular files whose
+// format can be identified count as pictures. It may block on a slow or dead
+// path: call it on a worker.
+MeasuredPicture measurePicture(const QString &path);
+
+// Appends a measured picture with the defaults of its size class: small
+// when narrower or lower than the threshold, large otherwise. A refused
+// picture leaves the list as it was. fallbackThreshold serves when a
+// threshold text is not a number.
+AddResult addMeasuredToList(WallpaperList &list, const MeasuredPicture &picture,
+                            const NewEntryDefaults &defaults, QSize fallbackThreshold);
+
+// Measures and appends in one go, where waiting on the file is allowed.
 AddResult addFileToList(WallpaperList &list, const QString &path, const NewEntryDefaults &defaults,
                         QSize fallbackThreshold);

@@ -1,6 +1,7 @@
 #include "shellopen.h"
 
 #include "desktopentry.h"
+#include "picturefile.h"
 #include "prompter.h"
 
 #include <QDesktopServices>
@@ -40,7 +41,11 @@ int checkPicture(const QString &path) {
         return QFileInfo(file.absolutePath()).isDir() ? FileNotFound : PathNotFound;
     if (!file.isFile() || !file.isReadable())
         return AccessDenied;
-    if (!QImageReader(path).canRead())
+    QString error;
+    const std::unique_ptr<QFile> picture = openPictureFile(path, &error);
+    if (!picture)
+        return AccessDenied;
+    if (!QImageReader(picture.get()).canRead())
         return NoValidAssociation;
     return 0;
 }

@@ -1,9 +1,13 @@
 #include "displaymode.h"
 #include "drawing.h"
+#include "smoothscaled.h"
 #include "testimages.h"
 
 #include <QPainter>
 #include <QTest>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -18,6 +22,40 @@ QImage pattern(int width, int height) {
 
 const QColor ButtonFace(240, 240, 240);
 
+// A checkerboard of two colours in the given pixel format.
+QImage checkerboard(QImage::Format format, const QColor &first, const QColor &second) {
+    QImage image(16, 16, format);
+    if (format == QImage::Format_Mono || format == QImage::Format_Indexed8) {
+        image.setColorTable({first.rgb(), second.rgb()});
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                image.setPixel(x, y, (x + y) % 2);
+        return image;
+    }
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            image.setPixelColor(x, y, (x + y) % 2 ? second : first);
+    return image;
+}
+
+// How far a pixel is from every mix of the two colours, in the worst channel.
+float offTheMix(QRgb pixel, const QColor &first, const QColor &second) {
+    const float a[3] = {float(first.red()), float(first.green()), float(first.blue())};
+    const float b[3] = {float(second.red()), float(second.green()), float(second.blue())};
+    const float p[3] = {float(qRed(pixel)), float(qGreen(pixel)), float(qBlue(pixel))};
+    float along = 0;
+    float length = 0;
+    for (int c = 0; c < 3; ++c) {
+        along += (p[c] - a[c]) * (b[c] - a[c]);
+        length += (b[c] - a[c]) * (b[c] - a[c]);
+    }
+    const float t = std::clamp(along / length, 0.0f, 1.0f);
+    float worst = 0;
+    for (int c = 0; c < 3; ++c)
+        worst = std::max(worst, std::abs(p[c] - (a[c] + t * (b[c] - a[c]))));
+    return worst;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(WallpaperStyle)
@@ -31,7 +69,8 @@ private Q_SLOTS:
     void drawFitted_data();
     void drawFitted();
     void drawFitted_unscaledKeepsEveryPixel();
-    void stretchIntoSurface_fillsTheDestination();
+    void scaling_keepsTheColours_data();
+    void scaling_keepsTheColours();
     void copyPreviewTile_placesUnscaled();
     void displayModeAndComposition_data();
     void displayModeAndComposition();
@@ -92,14 +131,38 @@ void TestDrawing::drawFitted_unscaledKeepsEveryPixel() {
     QCOMPARE(fitted.copy(3, 6, 33, 17), picture);
 }
 
-void TestDrawing::stretchIntoSurface_fillsTheDestination() {
-    QImage picture(2, 1, QImage::Format_RGB32);
-    picture.setPixel(0, 0, qRgb(255, 0, 0));
-    picture.setPixel(1, 0, qRgb(0, 0, 255));
-    const QImage stretched = ::stretchIntoSurface(picture, QSize(100, 40));
-    QCOMPARE(stretched.size(), QSize(100, 40));
-    QCOMPARE(qRed(stretched.pixel(0, 20)), 255);
-    QCOMPARE(qBlue(stretched.pixel(99, 20)), 255);
+void TestDrawing::scaling_keepsTheColours_data() {
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QColor>("first");
+    QTest::addColumn<QColor>("second");
+    QTest::newRow("1-bit") << QImage::Format_Mono << QColor(Qt::red) << QColor(Qt::blue);
+    QTest::newRow("8-bit palette")
+        << QImage::Format_Indexed8 << QColor(Qt::red) << QColor(Qt::blue);
+    QTest::newRow("grey") << QImage::Format_Grayscale8 << QColor(40, 40, 40)
+                          << QColor(220, 220, 220);
+    QTest::newRow("16-bit") << QImage::Format_RGBA64 << QColor(Qt::red) << QColor(Qt::blue);
+}
+
+// Smooth scaling used to keep 1-bit pictures 1-bit: black and white noise.
+void TestDrawing::scaling_keepsTheColours() {
+    QFETCH(QImage::Format, format);
+    QFETCH(QColor, first);
+    QFETCH(QColor, second);
+    const QImage picture = checkerboard(format, first, second);
+    const QRect fitted = fittedRect(picture.size(), QSize(9, 7));
+    const QList<QImage> results = {smoothScaled(picture, QSize(5, 3)),
+                                   stretchIntoSurface(picture, QSize(5, 3)),
+                                   ::composeProportional(picture, QSize(7, 3)),
+                                   ::drawFitted(picture, QSize(9, 7), ButtonFace).copy(fitted)};
+    QCOMPARE(results.at(0).size(), QSize(5, 3));
+    for (const QImage &result : results)
+        for (int y = 0; y < result.height(); ++y)
+            for (int x = 0; x < result.width(); ++x)
+                QVERIFY2(offTheMix(result.pixel(x, y), first, second) <= 3,
+                         qPrintable(QStringLiteral("%1 at %2,%3")
+                                        .arg(result.pixel(x, y), 8, 16)
+                                        .arg(x)
+                                        .arg(y)));
 }
 
 void TestDrawing::copyPreviewTile_placesUnscaled() {

@@ -1,6 +1,8 @@
 #include "browserwindow.h"
 
 #include "numeric.h"
+#include "picturefile.h"
+#include "picturejob.h"
 #include "progressbar.h"
 #include "prompter.h"
 #include "settingsstore.h"
@@ -96,6 +98,8 @@ BrowserWindow::BrowserWindow(SettingsStore &settings, Prompter &prompter, Drives
     m_startTimer.setInterval(10);
     connect(&m_startTimer, &QTimer::timeout, this, &BrowserWindow::startNavigation);
     connect(&m_scanner, &FolderScanner::scanned, this, &BrowserWindow::folderScanned);
+    connect(&m_measure, &MeasureRun::measured, this, &BrowserWindow::pictureMeasured);
+    connect(&m_measure, &MeasureRun::finished, this, &BrowserWindow::addingFinished);
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -437,12 +441,31 @@ void BrowserWindow::selectThumb(int index) {
     m_selectedThumb = index;
     m_strip->setSelected(index);
     showStatus(m_currentPath + m_strip->tag(index));
-    QImageReader reader(selectedPath());
-    const QSize size = uprightSize(reader);
+    m_dimensions->clear();
+    m_dimensions->show();
+    const QString path = selectedPath();
+    runPictureJob(
+        this,
+        [path] {
+            QString error;
+            const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+            if (!file)
+                return QSize();
+            QImageReader reader(file.get());
+            return uprightSize(reader);
+        },
+        [this, path](const std::optional<QSize> &size) {
+            showDimensions(path, size.value_or(QSize()));
+        });
+}
+
+void BrowserWindow::showDimensions(const QString &path, QSize size) {
+    // Another cell may have been selected meanwhile.
+    if (path != selectedPath())
+        return;
     m_dimensions->setText(size.isValid()
                               ? QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())
                               : QString());
-    m_dimensions->show();
 }
 
 void BrowserWindow::viewSelectedImage() {
@@ -453,60 +476,64 @@ void BrowserWindow::viewSelectedImage() {
 
 void BrowserWindow::addSelectedImage() {
     const QString path = selectedPath();
-    if (path.isEmpty())
+    if (m_busy || path.isEmpty())
         return;
-    const AddResult result = m_addFile(path);
-    updateProgress(100, result.added ? QStringLiteral("File succesfully added.")
-                                     : QStringLiteral("Not added: ") + result.error);
+    startAdding({path}, false);
 }
 
 void BrowserWindow::addAllImages() {
     if (m_busy)
         return;
-    setBusy(true);
     m_currentPath = folderWithSlash();
-    if (m_currentPath.isEmpty()) {
-        setBusy(false);
+    if (m_currentPath.isEmpty())
         return;
-    }
     // The paths are taken now: what happens on screen during the run
     // cannot change what is added.
-    m_addAllPaths.clear();
+    QStringList paths;
     const int cells = std::min(m_thumbCount, m_strip->count());
     for (int index = 0; index < cells; ++index)
-        m_addAllPaths.append(m_currentPath + m_strip->tag(index));
-    m_addAllIndex = 0;
-    m_addAllErrors.clear();
+        paths.append(m_currentPath + m_strip->tag(index));
     startProgress();
-    QTimer::singleShot(0, this, &BrowserWindow::addAllStep);
+    startAdding(paths, true);
 }
 
-void BrowserWindow::addAllStep() {
-    if (m_leaving || !m_busy)
-        return;
-    const int total = int(m_addAllPaths.size());
-    if (m_addAllIndex < total) {
-        const int number = ++m_addAllIndex;
-        updateProgress(int(std::floor(double(number) / double(total) * 100)),
+void BrowserWindow::startAdding(const QStringList &paths, bool all) {
+    setBusy(true);
+    m_addingAll = all;
+    m_addTotal = int(paths.size());
+    m_addErrors.clear();
+    m_measure.start(paths);
+}
+
+void BrowserWindow::pictureMeasured(int index, const MeasuredPicture &picture) {
+    if (m_addingAll) {
+        const int number = index + 1;
+        updateProgress(int(std::floor(double(number) / double(m_addTotal) * 100)),
                        QStringLiteral("Adding file number ") + QString::number(number));
-        const AddResult result = m_addFile(m_addAllPaths.at(number - 1));
-        if (!result.added)
-            m_addAllErrors.append(result.error);
-        QTimer::singleShot(0, this, &BrowserWindow::addAllStep);
+    }
+    const AddResult result = m_addFile(picture);
+    if (!result.added)
+        m_addErrors.append(result.error);
+}
+
+void BrowserWindow::addingFinished() {
+    setBusy(false);
+    if (!m_addingAll) {
+        updateProgress(100, m_addErrors.isEmpty()
+                                ? QStringLiteral("File succesfully added.")
+                                : QStringLiteral("Not added: ") + m_addErrors.first());
         return;
     }
-    if (m_addAllErrors.isEmpty()) {
+    if (m_addErrors.isEmpty()) {
         updateProgress(100, QStringLiteral("Files succesfully added"));
     } else {
         const QString report = QStringLiteral("%1 of %2 files were added. Not added: %3")
-                                   .arg(total - m_addAllErrors.size())
-                                   .arg(total)
-                                   .arg(m_addAllErrors.join(QStringLiteral("; ")));
+                                   .arg(m_addTotal - m_addErrors.size())
+                                   .arg(m_addTotal)
+                                   .arg(m_addErrors.join(QStringLiteral("; ")));
         updateProgress(100, report);
         m_progress->setToolTip(report);
     }
-    m_addAllPaths.clear();
-    setBusy(false);
     Q_EMIT addAllFinished();
 }
 
@@ -520,7 +547,7 @@ void BrowserWindow::closeEvent(QCloseEvent *event) {
     m_startTimer.stop();
     m_scanner.cancel();
     m_run.reset();
-    m_addAllPaths.clear();
+    m_measure.cancel();
     m_strip->clear();
     unsetCursor();
     hideProgress();

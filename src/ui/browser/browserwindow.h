@@ -3,6 +3,7 @@
 #include "addfile.h"
 #include "drives.h"
 #include "folderscan.h"
+#include "measurerun.h"
 #include "thumbnailcache.h"
 
 #include <QMainWindow>
@@ -33,7 +34,8 @@ class BrowserWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    using AddFile = std::function<AddResult(const QString &path)>;
+    // Appends a picture the browser has measured off the UI thread.
+    using AddFile = std::function<AddResult(const MeasuredPicture &picture)>;
 
     BrowserWindow(SettingsStore &settings, Prompter &prompter, Drives drives, ThumbnailCache cache,
                   AddFile addFile, QWidget *parent = nullptr);
@@ -87,7 +89,10 @@ private:
     void scrolled(int value);
     void thumbnailMade(const QString &name, const QImage &canvas);
     void finishRun();
-    void addAllStep();
+    void startAdding(const QStringList &paths, bool all);
+    void pictureMeasured(int index, const MeasuredPicture &picture);
+    void addingFinished();
+    void showDimensions(const QString &path, QSize size);
     void setBusy(bool busy);
     void startProgress();
     void updateProgress(int percent, const QString &text);
@@ -130,10 +135,10 @@ private:
     QString m_fileListFolder; // the folder whose files are listed, "" before the first
     QStringList m_files;
     std::unique_ptr<ThumbnailRun> m_run;
-    QStringList m_addAllPaths;
-    int m_addAllIndex = 0;
-    int m_addAllRefused = 0;
-    QStringList m_addAllErrors;
+    MeasureRun m_measure;
+    bool m_addingAll = false;
+    int m_addTotal = 0;
+    QStringList m_addErrors;
 
     QString m_currentPath;
     int m_thumbCount = 0;

@@ -2,6 +2,8 @@
 
 #include "drawing.h"
 #include "picture.h"
+#include "picturefile.h"
+#include "smoothscaled.h"
 #include "thumbnailcache.h"
 #include "uprightsize.h"
 
@@ -82,7 +84,11 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
         return thumbnail;
     }
 
-    QImageReader reader(path);
+    QString error;
+    const std::unique_ptr<QFile> opened = openPictureFile(path, &error);
+    if (!opened)
+        return {};
+    QImageReader reader(opened.get());
     // The content's format, asked before anything else is read.
     if (isIconOrCursor(path, reader.format()))
         return {};
@@ -111,8 +117,7 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
         return {};
     const QSize original = upright.isValid() ? upright : picture.size();
     if (picture.size() != cacheSize(original))
-        picture =
-            picture.scaled(cacheSize(original), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        picture = smoothScaled(picture, cacheSize(original));
     // A picture no bigger than a cached thumbnail is its own thumbnail.
     if (picture.size() != original)
         cache.store(path, modified, picture, original);

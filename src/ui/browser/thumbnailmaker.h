@@ -19,7 +19,8 @@ struct Thumbnail {
 // format or their extension ("photo.current.jpg" is a photo).
 bool isIconOrCursor(const QString &name, const QByteArray &format);
 
-// Reads only as much of the picture as the thumbnail needs (JPEGs decode at
+// Reads regular files only (a FIFO in the folder cannot hold up a worker),
+// and only as much of the picture as the thumbnail needs (JPEGs decode at
 // 1/2, 1/4 or 1/8 of their size) and keeps the shared cache filled. Pictures
 // whose decoding would need more than the memory limit fail.
 Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize canvas,

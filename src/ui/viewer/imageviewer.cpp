@@ -1,8 +1,10 @@
 #include "imageviewer.h"
 
-#include "mailbox.h"
 #include "numeric.h"
+#include "picturefile.h"
+#include "picturejob.h"
 #include "prompter.h"
+#include "smoothscaled.h"
 #include "uprightsize.h"
 
 #include <QEvent>
@@ -11,8 +13,29 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QThreadPool>
 #include <QVBoxLayout>
+
+namespace {
+
+// The picture at the size the viewer shows it on a screen; null when the
+// file is no picture.
+QImage decodeToShow(const QString &path, QSize screen) {
+    QString error;
+    const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+    if (!file)
+        return {};
+    QImageReader reader(file.get());
+    const QSize natural = uprightSize(reader);
+    if (!natural.isValid() || natural.isEmpty() || !reader.canRead())
+        return {};
+    const QSize shown = ImageViewer::fittedSize(natural, screen);
+    if (shown != natural && reader.supportsOption(QImageIOHandler::ScaledSize))
+        setUprightScaledSize(reader, shown);
+    const QImage picture = reader.read();
+    return picture.isNull() ? picture : smoothScaled(picture, shown);
+}
+
+} // namespace
 
 ImageViewer::ImageViewer(Prompter &prompter, QSize screenSize, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -20,8 +43,7 @@ ImageViewer::ImageViewer(Prompter &prompter, QSize screenSize, QWidget *parent)
     , m_prompter(prompter)
     , m_screenSize(screenSize)
     , m_area(new QScrollArea(this))
-    , m_picture(new QLabel)
-    , m_mailbox(std::make_unique<Mailbox>(this)) {
+    , m_picture(new QLabel) {
     setWindowTitle(QStringLiteral("Rotafond Image Viewer") + QString(13, QLatin1Char(' ')) +
                    QStringLiteral("Click to Exit"));
     QPalette black = palette();
@@ -74,27 +96,10 @@ void ImageViewer::loadAndFit(const QString &path) {
     const int generation = ++m_generation;
     m_picture->hide();
     m_picture->clear();
-
-    QImageReader reader(path);
-    const QSize natural = uprightSize(reader);
-    if (!natural.isValid() || natural.isEmpty() || !reader.canRead()) {
-        reportFailure();
-        return;
-    }
-    const QSize shown = fittedSize(natural, m_screenSize);
-    resize(shown);
-    m_picture->resize(shown);
-
-    QThreadPool::globalInstance()->start(
-        [path, shown, natural, generation, address = m_mailbox->address(), this] {
-            QImageReader decoder(path);
-            decoder.setAutoTransform(true);
-            if (shown != natural && decoder.supportsOption(QImageIOHandler::ScaledSize))
-                setUprightScaledSize(decoder, shown);
-            QImage picture = decoder.read();
-            if (!picture.isNull() && picture.size() != shown)
-                picture = picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            address.post([this, generation, picture] { decoded(generation, picture); });
+    runPictureJob(
+        this, [path, screen = m_screenSize] { return decodeToShow(path, screen); },
+        [this, generation](const std::optional<QImage> &picture) {
+            decoded(generation, picture.value_or(QImage()));
         });
 }
 
@@ -105,6 +110,8 @@ void ImageViewer::decoded(int generation, const QImage &picture) {
         reportFailure();
         return;
     }
+    resize(picture.size());
+    m_picture->resize(picture.size());
     m_picture->setPixmap(QPixmap::fromImage(picture));
     m_picture->show();
     Q_EMIT pictureShown();

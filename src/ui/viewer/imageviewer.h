@@ -2,17 +2,14 @@
 
 #include <QWidget>
 
-#include <memory>
-
-class Mailbox;
 class Prompter;
 class QLabel;
 class QScrollArea;
 
 // Shows one picture on black, shrunk to the screen when it is larger, and
 // closes at the first click, on Escape, or when it loses the focus. The
-// picture is decoded on a worker at the size it is shown, so a large photo
-// never freezes the program.
+// picture is read and decoded on a worker at the size it is shown, so
+// neither a large photo nor a path that does not answer freezes the program.
 class ImageViewer : public QWidget {
     Q_OBJECT
 
@@ -53,5 +50,4 @@ private:
     QLabel *m_picture;
     int m_generation = 0;
     bool m_prompting = false;
-    std::unique_ptr<Mailbox> m_mailbox;
 };

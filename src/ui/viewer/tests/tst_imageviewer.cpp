@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestImageViewer : public QObject {
     Q_OBJECT
 
@@ -65,13 +67,18 @@ private Q_SLOTS:
         QTest::newRow("truncated after the header")
             << "cut.png" << pictureBytes(QSize(400, 300), "PNG", Qt::red).left(60);
         QTest::newRow("huge") << "huge.bmp" << bitmapClaiming(60000);
+        // Reading a FIFO waited for a writer for good.
+        QTest::newRow("FIFO") << "pipe.png" << QByteArray();
     }
 
     void setPicture_failuresSayErrorLoadingImage() {
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
-        const QString path =
-            name.isEmpty() ? m_root.filePath(QStringLiteral("gone.png")) : file(name, content);
+        QString path = m_root.filePath(name.isEmpty() ? QStringLiteral("gone.png") : name);
+        if (name == QLatin1String("pipe.png"))
+            QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
+        else if (!name.isEmpty())
+            path = file(name, content);
         ImageViewer viewer(m_prompter, m_screen);
         viewer.setPicture(path);
         viewer.show();

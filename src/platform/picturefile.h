@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+// Opens a picture file for reading. Only regular files are opened: a FIFO,
+// a device or a folder fails at once instead of blocking the reader for
+// good. The file carries no name, so a QImageReader over it decides the
+// format by the content alone, never by a misleading suffix.
+// Opening a path on a dead network share can still block: call it where
+// blocking is allowed (a worker) or give up on it after a while.
+std::unique_ptr<QFile> openPictureFile(const QString &path, QString *error);
