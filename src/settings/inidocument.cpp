@@ -267,7 +267,28 @@ QString untyped(const QString &text) {
     return text.startsWith(QLatin1String("@@")) ? text.sliced(1) : text;
 }
 
+// Plain printable ASCII that needs neither escapes nor quotes, written as it is.
+bool isPlain(const QString &text) {
+    if (text.isEmpty() || text.front() == u' ' || text.back() == u' ' || text.front() == u'@')
+        return false;
+    for (const QChar qch : text) {
+        const char16_t ch = qch.unicode();
+        if (ch < 0x20 || ch >= 0x7F || ch == '"' || ch == '\\' || ch == ';' || ch == ',' ||
+            ch == '=')
+            return false;
+    }
+    return true;
+}
+
 void appendEscapedValue(const QString &value, QByteArray &out) {
+    if (isPlain(value)) {
+        const qsizetype at = out.size();
+        out.resize(at + value.size());
+        char *next = out.data() + at;
+        for (const QChar ch : value)
+            *next++ = char(ch.unicode());
+        return;
+    }
     QString text = value;
     if (text.contains(QChar::Null))
         text = QLatin1String("@String(") + text + QLatin1Char(')');
@@ -343,7 +364,50 @@ void appendEscapedValue(const QString &value, QByteArray &out) {
     }
 }
 
+// The number a key like "42" stands for; -1 for other keys ("042", "x", "").
+qsizetype keyNumber(const QString &key) {
+    const qsizetype size = key.size();
+    if (size == 0 || size > 9 || (size > 1 && key.front() == u'0'))
+        return -1;
+    qsizetype number = 0;
+    for (const QChar ch : key) {
+        if (ch < u'0' || ch > u'9')
+            return -1;
+        number = number * 10 + (ch.unicode() - '0');
+    }
+    return number;
+}
+
+// Keys numbered far beyond the others (a damaged file) go by name, so a
+// single "999999999" cannot claim a huge table.
+constexpr qsizetype NumberSlack = 65536;
+
 } // namespace
+
+qsizetype IniDocument::Section::indexOf(qsizetype number) const {
+    if (number >= 0 && number < byNumber.size() && byNumber.at(number) >= 0)
+        return byNumber.at(number);
+    return byName.isEmpty() ? -1 : byName.value(QString::number(number), -1);
+}
+
+qsizetype IniDocument::Section::indexOf(const QString &key) const {
+    if (const qsizetype number = keyNumber(key); number >= 0)
+        return indexOf(number);
+    return byName.value(key, -1);
+}
+
+void IniDocument::Section::append(const QString &key, QString value) {
+    const qsizetype number = keyNumber(key);
+    if (number >= 0 && number < byNumber.size() + NumberSlack) {
+        if (number >= byNumber.size())
+            byNumber.resize(number + 1, -1);
+        byNumber[number] = keys.size();
+    } else {
+        byName.insert(key, keys.size());
+    }
+    keys.append(key);
+    values.append(std::move(value));
+}
 
 IniDocument IniDocument::parse(QByteArrayView data) {
     IniDocument document;
@@ -370,7 +434,7 @@ IniDocument IniDocument::parse(QByteArrayView data) {
                 section = unescapedKey(name);
             current = document.sectionIndex(section);
             if (current < 0) {
-                document.m_sections.append({section, {}, {}, {}});
+                document.m_sections.append({section, {}, {}, {}, {}});
                 current = document.m_sections.size() - 1;
             }
             continue;
@@ -378,26 +442,27 @@ IniDocument IniDocument::parse(QByteArrayView data) {
         if (equals < 0)
             continue;
         if (current < 0) {
-            document.m_sections.append({QString(), {}, {}, {}});
+            document.m_sections.append({QString(), {}, {}, {}, {}});
             current = document.m_sections.size() - 1;
         }
         const QString key = unescapedKey(line.first(equals - start).trimmed());
         QString value = untyped(unescapedValue(line.sliced(equals - start + 1)));
         Section &section = document.m_sections[current];
-        const auto found = section.positions.constFind(key);
-        if (found != section.positions.constEnd()) {
-            section.values[*found] = std::move(value);
-        } else {
-            section.positions.insert(key, section.keys.size());
-            section.keys.append(key);
-            section.values.append(std::move(value));
-        }
+        if (const qsizetype index = section.indexOf(key); index >= 0)
+            section.values[index] = std::move(value);
+        else
+            section.append(key, std::move(value));
     }
     return document;
 }
 
 QByteArray IniDocument::serialize() const {
+    qsizetype estimate = 0;
+    for (const Section &section : m_sections)
+        for (qsizetype i = 0; i < section.keys.size(); ++i)
+            estimate += section.keys.at(i).size() + section.values.at(i).size() + 4;
     QByteArray out;
+    out.reserve(estimate + estimate / 8 + 64);
     bool first = true;
     for (const Section &section : m_sections) {
         if (section.keys.isEmpty())
@@ -423,46 +488,44 @@ QByteArray IniDocument::serialize() const {
     return out;
 }
 
-qsizetype IniDocument::sectionIndex(const QString &name) const {
-    for (qsizetype i = 0; i < m_sections.size(); ++i)
-        if (m_sections.at(i).name == name)
-            return i;
-    return -1;
-}
-
-IniDocument::Section &IniDocument::section(const QString &name) {
-    const qsizetype index = sectionIndex(name);
-    if (index >= 0)
-        return m_sections[index];
-    m_sections.append({name, {}, {}, {}});
-    return m_sections.last();
-}
-
-const QString *IniDocument::find(const QString &section, const QString &key) const {
+const QString *IniDocument::find(QLatin1StringView section, const QString &key) const {
     const qsizetype index = sectionIndex(section);
     if (index < 0)
         return nullptr;
     const Section &found = m_sections.at(index);
-    const auto position = found.positions.constFind(key);
-    return position == found.positions.constEnd() ? nullptr : &found.values.at(*position);
+    const qsizetype position = found.indexOf(key);
+    return position < 0 ? nullptr : &found.values.at(position);
 }
 
-bool IniDocument::set(const QString &section, const QString &key, const QString &value) {
-    if (const QString *old = find(section, key); old && *old == value)
-        return false;
-    Section &target = this->section(section);
-    const auto position = target.positions.constFind(key);
-    if (position != target.positions.constEnd()) {
-        target.values[*position] = value;
-    } else {
-        target.positions.insert(key, target.keys.size());
-        target.keys.append(key);
-        target.values.append(value);
+const QString *IniDocument::find(QLatin1StringView section, qsizetype position) const {
+    const qsizetype index = sectionIndex(section);
+    if (index < 0)
+        return nullptr;
+    const Section &found = m_sections.at(index);
+    const qsizetype at = found.indexOf(position);
+    return at < 0 ? nullptr : &found.values.at(at);
+}
+
+bool IniDocument::set(QLatin1StringView section, const QString &key, const QString &value) {
+    qsizetype index = sectionIndex(section);
+    if (index < 0) {
+        m_sections.append({QString(section), {}, {}, {}, {}});
+        index = m_sections.size() - 1;
     }
+    const Section &current = std::as_const(m_sections).at(index);
+    const qsizetype position = current.indexOf(key);
+    if (position >= 0 && current.values.at(position) == value)
+        return false;
+    // Only now may the section stop sharing its data with a copy being written.
+    Section &target = m_sections[index];
+    if (position >= 0)
+        target.values[position] = value;
+    else
+        target.append(key, value);
     return true;
 }
 
-QStringList IniDocument::keys(const QString &section) const {
+QStringList IniDocument::keys(QLatin1StringView section) const {
     const qsizetype index = sectionIndex(section);
     return index < 0 ? QStringList() : m_sections.at(index).keys;
 }

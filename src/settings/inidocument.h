@@ -22,10 +22,12 @@ public:
     QByteArray serialize() const;
 
     // nullptr when the key is missing. Valid until the next change.
-    const QString *find(const QString &section, const QString &key) const;
+    const QString *find(QLatin1StringView section, const QString &key) const;
+    // The same for the key that is position in decimal, without building that text.
+    const QString *find(QLatin1StringView section, qsizetype position) const;
     // False when the key already held that value.
-    bool set(const QString &section, const QString &key, const QString &value);
-    QStringList keys(const QString &section) const;
+    bool set(QLatin1StringView section, const QString &key, const QString &value);
+    QStringList keys(QLatin1StringView section) const;
     // False when there was nothing to remove.
     bool clear() {
         const bool had = !m_sections.isEmpty();
@@ -34,15 +36,26 @@ public:
     }
 
 private:
+    // Where each key's value is. The list's entries have keys "0", "1", ...:
+    // those are found by number, the few others by name.
     struct Section {
         QString name;
         QStringList keys;
         QStringList values;
-        QHash<QString, qsizetype> positions;
+        QList<qsizetype> byNumber; // -1 where no key has that number
+        QHash<QString, qsizetype> byName;
+
+        qsizetype indexOf(const QString &key) const;
+        qsizetype indexOf(qsizetype number) const;
+        void append(const QString &key, QString value);
     };
 
-    qsizetype sectionIndex(const QString &name) const;
-    Section &section(const QString &name);
+    template <typename Name> qsizetype sectionIndex(const Name &name) const {
+        for (qsizetype i = 0; i < m_sections.size(); ++i)
+            if (m_sections.at(i).name == name)
+                return i;
+        return -1;
+    }
 
     QList<Section> m_sections;
 };

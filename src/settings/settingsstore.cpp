@@ -177,12 +177,12 @@ bool SettingsStore::write(const TextKey &key, const QString &value) {
 }
 
 QString SettingsStore::readEntry(const EntryTextSection &section, int position) const {
-    const QString *text = rawText(section.section, QString::number(position));
+    const QString *text = m_document.find(QLatin1String(section.section), position);
     return text ? *text : QLatin1String(section.fallback);
 }
 
 bool SettingsStore::readEntry(const EntryFlagSection &section, int position) const {
-    const QString *text = rawText(section.section, QString::number(position));
+    const QString *text = m_document.find(QLatin1String(section.section), position);
     return text ? toBool(*text, section.fallback) : section.fallback;
 }
 

@@ -231,8 +231,14 @@ void TestSettingsStore::clearAll_removesEverything() {
 }
 
 void TestSettingsStore::entryKeyLimit_followsHighestStoredPosition() {
-    writeRaw("[Files]\n0=/a\n7=/b\nx=/c\n[FileTiledSettings]\n12=True\n");
+    writeRaw("[Files]\n0=/a\n7=/b\nx=/c\n08=/d\n[FileTiledSettings]\n12=True\n");
     QCOMPARE(openStore()->entryKeyLimit(), 13);
+    QCOMPARE(m_store->readEntry(SettingsKeys::Files, 7), QStringLiteral("/b"));
+    QCOMPARE(m_store->readEntry(SettingsKeys::Files, 8), QStringLiteral("none"));
+    // A damaged file's far-off key is still found, without a table that long.
+    writeRaw("[Files]\n999999999=/far\n");
+    QCOMPARE(openStore()->entryKeyLimit(), 1000000000);
+    QCOMPARE(m_store->readEntry(SettingsKeys::Files, 999999999), QStringLiteral("/far"));
 }
 
 void TestSettingsStore::exitPath_putsEveryWriteOnDisk_data() {
