@@ -2,7 +2,7 @@
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
                 qt6-qpa-plugins libglib2.0-dev libxcb1-dev libxcb-image0-dev)
 TEST_PACKAGES=(xvfb xauth x11-utils openbox trayer dbus-daemon dbus-x11 xdotool wmctrl
-               desktop-file-utils libglib2.0-bin)
+               desktop-file-utils libglib2.0-bin tumbler)
 
 # Installs whichever of the given packages are missing (apt-get update first).
 ensure_packages() {

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,28 @@ const QSize Thumb(256, 171);
 qint64 modifiedOf(const QString &path) {
     return QFileInfo(path).lastModified().toSecsSinceEpoch();
 }
+
+QString tumblerDaemon() {
+    QStringList candidates{QStringLiteral("/usr/libexec/tumbler-1/tumblerd")};
+    const QDir lib(QStringLiteral("/usr/lib"));
+    for (const QString &arch : lib.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        candidates.append(lib.filePath(arch + QStringLiteral("/tumbler-1/tumblerd")));
+    for (const QString &candidate : candidates) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    return {};
+}
+
+// A session bus of our own that starts nothing by itself, so the only
+// thumbnailer on it is the one the test starts.
+const char *const BusConfig =
+    "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+    "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>\n"
+    "<policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/>\n"
+    "<allow own=\"*\"/></policy>\n"
+    "</busconfig>\n";
 
 int modeOf(const QString &path) {
     struct stat status {};
@@ -123,6 +146,65 @@ private Q_SLOTS:
         QVERIFY(thumbnail.save(cache().fileFor(path), "PNG"));
 
         QCOMPARE(bool(cache().find(path, 1796662944)), found);
+    }
+
+    void find_usesTheThumbnailTumblerMade() {
+        const QString daemon = tumblerDaemon();
+        const QString busDaemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
+        if (daemon.isEmpty() || busDaemon.isEmpty() || gdbus.isEmpty())
+            QSKIP("needs tumbler, dbus-daemon and gdbus (packages tumbler, dbus-daemon, "
+                  "libglib2.0-bin)");
+        const QString path = picture(QStringLiteral("[2019]; tumbler made this.png"));
+
+        QFile config(m_root.filePath(QStringLiteral("bus.conf")));
+        QVERIFY(config.open(QIODevice::WriteOnly) && config.write(BusConfig) > 0);
+        config.close();
+        QProcess bus;
+        QProcess tumbler;
+        const auto stop = qScopeGuard([&] {
+            for (QProcess *process : {&tumbler, &bus}) {
+                process->terminate();
+                process->waitForFinished(5000);
+            }
+        });
+        bus.start(busDaemon, {QStringLiteral("--config-file=") + config.fileName(),
+                              QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QVERIFY(bus.waitForReadyRead(5000));
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome());
+        environment.insert(QStringLiteral("HOME"), m_root.path());
+        tumbler.setProcessEnvironment(environment);
+        tumbler.start(daemon, {});
+        QVERIFY(tumbler.waitForStarted(5000));
+
+        // Asked until the thumbnailer has taken its name on the bus.
+        const auto queue = [&] {
+            QProcess call;
+            call.start(
+                gdbus,
+                {QStringLiteral("call"), QStringLiteral("--address"), address,
+                 QStringLiteral("--timeout"), QStringLiteral("5"), QStringLiteral("--dest"),
+                 QStringLiteral("org.freedesktop.thumbnails.Thumbnailer1"),
+                 QStringLiteral("--object-path"),
+                 QStringLiteral("/org/freedesktop/thumbnails/Thumbnailer1"),
+                 QStringLiteral("--method"),
+                 QStringLiteral("org.freedesktop.thumbnails.Thumbnailer1.Queue"),
+                 QStringLiteral("['%1']").arg(QString::fromLatin1(ThumbnailCache::uriOf(path))),
+                 QStringLiteral("['image/png']"), QStringLiteral("large"),
+                 QStringLiteral("default"), QStringLiteral("0")});
+            return call.waitForFinished(5000) && call.exitStatus() == QProcess::NormalExit &&
+                   call.exitCode() == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(queue(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(cache().fileFor(path)), 10000);
+
+        const auto hit = cache().find(path, modifiedOf(path));
+        QVERIFY(hit);
+        QVERIFY(hit->image.width() <= ThumbnailCache::LargeSize && !hit->image.isNull());
     }
 
     void store_restrictsOnlyTheFoldersItCreates() {
