@@ -1,7 +1,8 @@
-// Times one wallpaper change of a large photo (decode, compose, write, apply
-// on the X root window) for each display mode, beside hsetroot setting the
-// same file, and reports the peak memory. Needs an X display:
-//   scripts/with-desktop.sh build/release/bench/bench_wallpaperchange
+// Times wallpaper changes of large pictures on the X root window: from the
+// request to the root's property being set, beside hsetroot on the same file
+// (interleaved runs, medians), the longest stall of the UI thread during a
+// change, and the peak memory. Needs an X display:
+//   scripts/with-desktop.sh build/release/bench/bench_wallpaperchange [rounds]
 #include "changecycle.h"
 #include "cyclehost.h"
 #include "desktops/x11rootbackend.h"
@@ -16,9 +17,13 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <sys/resource.h>
 
@@ -32,88 +37,132 @@ struct QuietHost : CycleHost {
     void reportChangeFailure(const QString &why) override { qFatal("%s", qPrintable(why)); }
 };
 
-QString makePhoto(const QString &path) {
-    QImage photo(6000, 4000, QImage::Format_RGB32);
+// The real X11 backend, noting when the root window got the picture.
+class TimedDesktop : public X11RootBackend {
+public:
+    std::atomic<qint64> appliedAt = 0;
+    QElapsedTimer clock;
+    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override {
+        const ApplyResult result = X11RootBackend::apply(path, bitmap, style);
+        appliedAt = clock.nsecsElapsed();
+        return result;
+    }
+};
+
+QImage makePhoto(QSize size) {
+    QImage photo(size, QImage::Format_RGB32);
     QPainter painter(&photo);
-    QLinearGradient gradient(0, 0, 6000, 4000);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
     gradient.setColorAt(0, Qt::darkBlue);
     gradient.setColorAt(1, Qt::yellow);
     painter.fillRect(photo.rect(), gradient);
     auto *random = QRandomGenerator::global();
     for (int i = 0; i < 4000; ++i)
-        painter.fillRect(random->bounded(6000), random->bounded(4000), 60, 40,
+        painter.fillRect(random->bounded(size.width()), random->bounded(size.height()), 60, 40,
                          QColor::fromRgb(random->generate()));
-    painter.end();
-    photo.save(path, "JPEG", 90);
-    return path;
+    return photo;
 }
 
-double bestOf(int rounds, const std::function<void()> &work) {
-    double best = 1e300;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+struct ChangeTiming {
+    double toRootMs;
+    double longestStallMs;
+};
+
+// One change as Change Now makes it, with the UI thread's event loop running.
+ChangeTiming timeChange(ChangeCycle &cycle, TimedDesktop &desktop) {
+    QElapsedTimer sinceLastTurn;
+    double longestStall = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(1);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        longestStall = std::max(longestStall, sinceLastTurn.nsecsElapsed() / 1e6);
+        sinceLastTurn.restart();
+    });
+    QSignalSpy finished(&cycle, &ChangeCycle::changeFinished);
+    desktop.clock.start();
+    sinceLastTurn.start();
+    heartbeat.start();
+    int counter = 0;
+    cycle.setNextWallpaper(counter);
+    if (!finished.wait(60000) ||
+        finished.at(0).at(0).value<ChangeCycle::Outcome>() != ChangeCycle::Outcome::Shown)
+        qFatal("change failed");
+    heartbeat.stop();
+    // The stall measured includes the heartbeat's own 1 ms period.
+    return {desktop.appliedAt / 1e6, longestStall - 1};
+}
+
+double timeHsetroot(const QString &hsetroot, const char *option, const QString &path) {
+    QElapsedTimer timer;
+    timer.start();
+    QProcess::execute(hsetroot, {QString::fromLatin1(option), path});
+    return timer.nsecsElapsed() / 1e6;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
+    Picture::setUpDecoding();
     QGuiApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 7;
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const QString photo = makePhoto(dir.filePath("photo.jpg"));
+    const QString jpeg = dir.filePath("photo.jpg");
+    makePhoto(QSize(6000, 4000)).save(jpeg, "JPEG", 90);
+    const QString png = dir.filePath("screen.png");
+    makePhoto(QSize(5120, 2880)).save(png, "PNG");
     const QSize screen = QGuiApplication::primaryScreen()->size();
 
     SettingsStore settings(dir.filePath("Rotafond.conf"), {});
     WallpaperList list;
     WallpaperFiles files(dir.filePath("data"));
-    X11RootBackend desktop;
+    TimedDesktop desktop;
     QuietHost host;
     ChangeCycle cycle(list, settings, files, desktop, host, screen);
 
     const QString hsetroot = QStandardPaths::findExecutable("hsetroot");
     struct Mode {
         const char *name;
-        WallpaperEntry entry;
+        bool resize, proportional, tiled;
         const char *hsetrootOption;
     };
     const Mode modes[] = {
-        {"center (SN)", {photo, false, false, false}, "-center"},
-        {"tile (TN)", {photo, false, false, true}, "-tile"},
-        {"stretch (SS)", {photo, true, false, false}, "-full"},
-        {"proportional (SP)", {photo, true, true, false}, nullptr},
+        {"center (SN)", false, false, false, "-center"},
+        {"tile (TN)", false, false, true, "-tile"},
+        {"stretch (SS)", true, false, false, "-full"},
+        {"proportional (SP)", true, true, false, nullptr},
     };
-    out << "6000x4000 JPEG on a " << screen.width() << "x" << screen.height()
-        << " screen, best of 3 (ms)\n";
-    for (const Mode &mode : modes) {
-        list.reset({mode.entry});
-        const double ours = bestOf(3, [&] {
-            int counter = 0;
-            if (cycle.setNextWallpaper(counter) != ChangeCycle::Outcome::Shown)
-                qFatal("change failed");
-        });
-        out << qSetFieldWidth(20) << Qt::left << mode.name << qSetFieldWidth(0) << " rotafond "
-            << ours;
-        if (mode.hsetrootOption && !hsetroot.isEmpty()) {
-            const double theirs = bestOf(3, [&] {
-                QProcess::execute(hsetroot, {QString::fromLatin1(mode.hsetrootOption), photo});
-            });
-            out << "  hsetroot " << theirs << "  ratio " << ours / theirs;
+    out << "On a " << screen.width() << "x" << screen.height() << " screen, medians of " << rounds
+        << " interleaved runs (ms); to root = request to the root's property set\n";
+    for (const auto &[label, path] :
+         {std::pair{"6000x4000 JPEG", jpeg}, std::pair{"5120x2880 PNG", png}}) {
+        out << label << "\n";
+        for (const Mode &mode : modes) {
+            list.reset({{path, mode.resize, mode.proportional, mode.tiled}});
+            QList<double> ours, stalls, theirs;
+            for (int round = 0; round < rounds; ++round) {
+                const ChangeTiming timing = timeChange(cycle, desktop);
+                ours.append(timing.toRootMs);
+                stalls.append(timing.longestStallMs);
+                if (mode.hsetrootOption && !hsetroot.isEmpty())
+                    theirs.append(timeHsetroot(hsetroot, mode.hsetrootOption, path));
+            }
+            out << "  " << qSetFieldWidth(18) << Qt::left << mode.name << qSetFieldWidth(0)
+                << " to root " << median(ours) << "  longest UI stall "
+                << *std::max_element(stalls.begin(), stalls.end());
+            if (!theirs.isEmpty())
+                out << "  hsetroot " << median(theirs) << "  ratio "
+                    << median(ours) / median(theirs);
+            out << "\n";
         }
-        out << "\n";
     }
-    // Where the time of one unscaled centred change goes.
-    QString error;
-    QImage decoded;
-    const double decode = bestOf(3, [&] { decoded = Picture::load(photo, &error); });
-    const double write = bestOf(3, [&] { files.writeBitmap(decoded, &error); });
-    const double apply = bestOf(3, [&] { desktop.apply({}, decoded, WallpaperStyle::Center); });
-    out << "  of which: decode " << decode << ", write bitmap " << write << ", X11 apply " << apply
-        << "\n";
+    if (hsetroot.isEmpty())
+        out << "(hsetroot is not installed: apt-get install hsetroot)\n";
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     out << "peak RSS " << usage.ru_maxrss / 1024 << " MB\n";

@@ -1,30 +1,40 @@
 #pragma once
 
+#include "changejob.h"
 #include "desktopbackend.h"
 
+#include <QFutureWatcher>
 #include <QObject>
 #include <QSize>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+
 class CycleHost;
+class QThreadPool;
 class SettingsStore;
 class WallpaperFiles;
 class WallpaperList;
 
 // The change timer and the cycle through the list: every interval the entry
 // stored as "NextFile" is composed, written and shown, and "NextFile" moves
-// on, wrapping after the last entry.
+// on, wrapping after the last entry. The work of a change runs on a worker,
+// one change at a time; results reach the list in the order they were asked
+// for, and a newer change supersedes one still waiting or running.
 class ChangeCycle : public QObject {
     Q_OBJECT
 
 public:
+    using Outcome = ChangeOutcome;
     static constexpr int TickMs = 60000;
-
-    enum class Outcome { Shown, EmptyList, EntryFailed, OutputFailed };
+    // A change that takes longer is stuck on a path that does not answer.
+    static constexpr int GiveUpMs = 20000;
 
     ChangeCycle(WallpaperList &list, SettingsStore &settings, WallpaperFiles &files,
                 DesktopBackend &desktop, CycleHost &host, QSize screenSize,
                 QObject *parent = nullptr);
+    ~ChangeCycle() override;
 
     void start() { m_timer.start(); }
     bool isRunning() const { return m_timer.isActive(); }
@@ -34,28 +44,44 @@ public:
     int tickCount() const { return m_tickCount; }
     void setIntroRunning(bool running) { m_introRunning = running; }
 
-    // While held (a message box or modal dialog is open) a tick is only
-    // remembered and runs once the last hold is released.
+    // While held (a message box or modal dialog is open) ticks are counted,
+    // and a change that falls due runs once the last hold is released.
     void hold();
     void release();
 
     // One tick of the change timer.
     void tick();
     // Shows the entry stored as next and moves "NextFile" on.
-    Outcome advance();
+    void advance();
     // Shows entry counter (entry 0 when out of range, and counter becomes 0).
-    Outcome setNextWallpaper(int &counter);
-    // Sets the desktop to bitmap with the style named by text, or clears it.
-    ApplyResult applyWallpaper(const QString &styleText, const QImage &bitmap);
+    void setNextWallpaper(int &counter);
+    // Leaves the desktop without a picture.
+    void clearWallpaper();
+
+    bool isChanging() const { return m_running != nullptr || m_pending.has_value(); }
+    // For the ways out: drops what waits, and waits up to timeoutMs for the
+    // change in flight. False when it is still running.
+    bool finish(int timeoutMs);
 
 Q_SIGNALS:
     // Every minute, whatever the tick then does.
     void ticked();
+    // A change (or clearing) has ended and its result reached the list.
+    void changeFinished(ChangeCycle::Outcome outcome);
 
 private:
-    void countTick();
-    ApplyResult showBitmap(const QImage &bitmap, WallpaperStyle style);
-    Outcome tryNextAfterFailure(int counter, bool removeEntry);
+    enum class Kind { Advance, Show, Clear };
+    struct Job {
+        Kind kind;
+        int counter = 0;
+    };
+
+    void request(Job job);
+    void startNext();
+    void finished();
+    void giveUp();
+    void applyResult(const ChangeResult &result, Kind kind);
+    void removeFound(const RemovedEntry &removed);
     void outputFailed(const QString &why);
 
     WallpaperList &m_list;
@@ -65,12 +91,19 @@ private:
     CycleHost &m_host;
     QSize m_screenSize;
     QTimer m_timer;
+    QTimer m_giveUp;
+    QThreadPool *m_pool;
     int m_changeInterval = 0;
     int m_tickCount = 0;
     bool m_introRunning = false;
     int m_holds = 0;
-    bool m_tickDeferred = false;
-    bool m_changing = false;
-    int m_failuresInARow = 0;
+    bool m_tickDue = false;
+    bool m_showingResult = false;
     bool m_outputFailing = false;
+
+    std::optional<Job> m_pending;
+    QFutureWatcher<ChangeResult> *m_running = nullptr;
+    std::shared_ptr<std::atomic_bool> m_cancelRunning;
+    int m_runningNext = 0;
+    Kind m_runningKind = Kind::Advance;
 };

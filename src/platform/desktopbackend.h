@@ -14,7 +14,8 @@ struct ApplyResult {
     static ApplyResult failure(QString why) { return {false, std::move(why)}; }
 };
 
-// Tells one kind of desktop which bitmap to show and how.
+// Tells one kind of desktop which bitmap to show and how. apply() runs on a
+// worker thread (never two at once) and may take its time.
 class DesktopBackend {
 public:
     virtual ~DesktopBackend() = default;
@@ -24,6 +25,10 @@ public:
     // True when the desktop must be given a new file name for every change
     // (it caches by name or ignores a setting that did not change).
     virtual bool wantsFreshFileName() const { return true; }
+
+    // True when the backend draws the bitmap it is given itself instead of
+    // reading the file: it is then given only the part the screen shows.
+    virtual bool drawsFromPixels() const { return false; }
 
     // Shows the bitmap at path; bitmap holds its pixels for backends that
     // draw themselves. Style Clear shows no picture.

@@ -2,26 +2,12 @@
 
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <signal.h>
 
-SwayBackend::SwayBackend() {
-    m_handover.setSingleShot(true);
-    m_handover.setInterval(HandoverMs);
-    QObject::connect(&m_handover, &QTimer::timeout, [this] { stopPrevious(); });
-}
-
-// The background stays when the program ends: swaybg runs on its own.
-SwayBackend::~SwayBackend() {
-    stopPrevious();
-}
-
-void SwayBackend::stopPrevious() {
-    m_handover.stop();
-    if (m_previous > 0)
-        ::kill(pid_t(m_previous), SIGTERM);
-    m_previous = 0;
-}
+// The background stays when the program ends: the last swaybg runs on its own.
+SwayBackend::~SwayBackend() = default;
 
 ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("swaybg"));
@@ -46,9 +32,11 @@ ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperSty
     qint64 pid = 0;
     if (!QProcess::startDetached(program, arguments, QString(), &pid))
         return ApplyResult::failure(QStringLiteral("swaybg did not start."));
-    stopPrevious();
-    m_previous = m_current;
+    const qint64 previous = m_current;
     m_current = pid;
-    m_handover.start();
+    if (previous > 0) {
+        QThread::msleep(HandoverMs);
+        ::kill(pid_t(previous), SIGTERM);
+    }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "x11rootbackend.h"
 
+#include "smoothscaled.h"
+
 #include <QPainter>
 
 #include <xcb/xcb.h>
@@ -80,8 +82,7 @@ QImage X11RootBackend::renderDesktop(const QImage &bitmap, QSize screen, Wallpap
         painter.fillRect(desktop.rect(), QBrush(bitmap));
         break;
     case WallpaperStyle::Stretch:
-        painter.drawImage(QPoint(0, 0),
-                          bitmap.scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawImage(QPoint(0, 0), smoothScaled(bitmap, screen));
         break;
     case WallpaperStyle::Center:
     case WallpaperStyle::Unchanged:

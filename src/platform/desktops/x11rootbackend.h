@@ -12,6 +12,7 @@ class X11RootBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("X11"); }
     bool wantsFreshFileName() const override { return false; }
+    bool drawsFromPixels() const override { return true; }
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
 
     // The screen-sized picture the desktop shows: tiled from the top left,

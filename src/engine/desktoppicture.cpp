@@ -1,0 +1,126 @@
+#include "desktoppicture.h"
+
+#include "numeric.h"
+#include "picturefile.h"
+#include "smoothscaled.h"
+#include "uprightsize.h"
+
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+bool turnsSideways(QImageIOHandler::Transformations transformation) {
+    return transformation & QImageIOHandler::TransformationRotate90;
+}
+
+// The JPEG decoder scales by 1/2, 1/4 and 1/8 almost for free: the smallest
+// of those sizes that still covers target, asked for exactly so the decoder
+// does not scale a second time.
+QSize jpegReducedSize(QSize picture, QSize target) {
+    for (const int denominator : {8, 4, 2}) {
+        const QSize reduced((picture.width() + denominator - 1) / denominator,
+                            (picture.height() + denominator - 1) / denominator);
+        if (reduced.width() >= target.width() && reduced.height() >= target.height())
+            return reduced;
+    }
+    return picture;
+}
+
+} // namespace
+
+DesktopPicture::DesktopPicture(const WallpaperEntry &entry, QSize screen)
+    : m_entry(entry)
+    , m_screen(screen)
+    , m_composition(compositionFor(entry)) {}
+
+bool DesktopPicture::readHeader(QString *error) {
+    const std::unique_ptr<QFile> file = openPictureFile(m_entry.filePath, error);
+    if (!file)
+        return false;
+    QImageReader reader(file.get());
+    m_natural = uprightSize(reader);
+    m_format = reader.format();
+    m_turned = reader.transformation() != QImageIOHandler::TransformationNone;
+    if (!m_natural.isValid() || m_natural.isEmpty()) {
+        *error = reader.errorString();
+        return false;
+    }
+    return true;
+}
+
+QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle style) {
+    const QRect whole(QPoint(0, 0), picture);
+    switch (style) {
+    case WallpaperStyle::Tile:
+        return whole.intersected(QRect(QPoint(0, 0), screen));
+    case WallpaperStyle::Center:
+        // The same integer arithmetic the centring itself uses.
+        return whole.intersected(QRect(QPoint(-((screen.width() - picture.width()) / 2),
+                                              -((screen.height() - picture.height()) / 2)),
+                                       screen));
+    case WallpaperStyle::Stretch:
+    case WallpaperStyle::Clear:
+    case WallpaperStyle::Unchanged:
+        break;
+    }
+    return whole;
+}
+
+QSize DesktopPicture::proportionalSize(QSize picture, QSize screen) {
+    const float w = float(picture.width());
+    const float h = float(picture.height());
+    if (w <= h)
+        return {std::max(1, roundHalfEven(float(screen.height()) * w / h)), screen.height()};
+    return {screen.width(), std::max(1, roundHalfEven(float(screen.width()) * h / w))};
+}
+
+QImage DesktopPicture::visiblePart(QString *error) {
+    if (m_composition.proportional)
+        return bitmap(error);
+    if (m_composition.style == WallpaperStyle::Stretch)
+        return decode(m_screen, {}, error);
+    const QRect visible = visibleRect(m_natural, m_screen, m_composition.style);
+    if (visible.size() == m_natural)
+        return bitmap(error);
+    return decode({}, visible, error);
+}
+
+QImage DesktopPicture::bitmap(QString *error) {
+    if (m_bitmap.isNull())
+        m_bitmap =
+            decode(m_composition.proportional ? proportionalSize(m_natural, m_screen) : QSize(), {},
+                   error);
+    return m_bitmap;
+}
+
+QImage DesktopPicture::decode(QSize scaledTo, QRect clip, QString *error) const {
+    const std::unique_ptr<QFile> file = openPictureFile(m_entry.filePath, error);
+    if (!file)
+        return {};
+    QImageReader reader(file.get(), m_format);
+    reader.setAutoTransform(true);
+    // Decoders clip in the file's own orientation: a turned picture is cut afterwards.
+    if (clip.isValid() && !m_turned)
+        reader.setClipRect(clip);
+    if (scaledTo.isValid() && m_format == "jpeg") {
+        const bool sideways = turnsSideways(reader.transformation());
+        const QSize stored = sideways ? m_natural.transposed() : m_natural;
+        const QSize target = sideways ? scaledTo.transposed() : scaledTo;
+        const QSize reduced = jpegReducedSize(stored, target);
+        if (reduced != stored)
+            reader.setScaledSize(reduced);
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        *error = reader.errorString();
+        return {};
+    }
+    if (clip.isValid() && m_turned)
+        image = image.copy(clip);
+    if (scaledTo.isValid() && image.size() != scaledTo)
+        image = smoothScaled(image, scaledTo);
+    return image;
+}
