@@ -2,11 +2,11 @@
 
 #include "displaymode.h"
 #include "drawing.h"
-#include "fileexists.h"
+#include "picturejob.h"
 #include "preview.h"
 #include "prompter.h"
+#include "selectedpicture.h"
 #include "settingspanel.h"
-#include "uprightsize.h"
 #include "wallpaperlist.h"
 
 #include <QAction>
@@ -16,7 +16,6 @@
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QImageReader>
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
@@ -253,6 +252,8 @@ void MainWindow::selectionChanged() {
     updateArrows();
     if (m_movingEntry)
         return;
+    // A new selection decodes afresh: the file may have been edited meanwhile.
+    m_shownPath.clear();
     showSelectedEntry();
 }
 
@@ -262,47 +263,82 @@ void MainWindow::showSelectedEntry() {
     if (position < 0)
         return;
     const WallpaperEntry entry = m_list.at(position);
-    if (!fileExists(entry.filePath) && !fileIsDefinitelyGone(entry.filePath)) {
-        // On a drive that is not mounted (yet): keep the entry, show nothing.
-        m_picture->clear();
-        m_preview->hide();
-        m_dimensions->setText(QStringLiteral("Image Dimensions"));
-        m_panel->showEntry(entry);
-        showStatus(QStringLiteral("%1 cannot be reached right now.").arg(entry.filePath));
+    m_panel->showEntry(entry);
+    m_fileList->setToolTip(entry.filePath);
+    // A settings click redraws from the picture already decoded.
+    if (entry.filePath == m_shownPath) {
+        showPicture(entry);
         return;
     }
-    if (!fileExists(entry.filePath)) {
+    m_shownPath.clear();
+    const int generation = ++m_loadGeneration;
+    runPictureJob(
+        this, [path = entry.filePath] { return SelectedPicture::load(path, DecodeLimit); },
+        [this, generation, entry](const std::optional<SelectedPicture> &loaded) {
+            // Only the latest selection's picture is shown; older ones are dropped.
+            if (generation != m_loadGeneration)
+                return;
+            SelectedPicture unanswered;
+            unanswered.state = SelectedPicture::State::Unreachable;
+            pictureLoaded(entry, loaded ? *loaded : unanswered);
+        });
+}
+
+void MainWindow::pictureLoaded(const WallpaperEntry &entry, const SelectedPicture &loaded) {
+    const int position = selectedPosition();
+    if (position < 0 || m_list.at(position).filePath != entry.filePath)
+        return;
+    switch (loaded.state) {
+    case SelectedPicture::State::Shown:
+        m_shownPath = entry.filePath;
+        m_shownPicture = loaded.picture;
+        m_shownSize = loaded.naturalSize;
+        showPicture(m_list.at(position));
+        return;
+    case SelectedPicture::State::Unreachable:
+        // On a drive that is not mounted (yet): keep the entry, show nothing.
+        clearPicture();
+        showStatus(QStringLiteral("%1 cannot be reached right now.").arg(entry.filePath));
+        return;
+    case SelectedPicture::State::Gone: {
+        clearPicture();
+        const WallpaperEntry gone = m_list.at(position);
         m_prompter.inform(Prompter::Icon::None, QStringLiteral("Rotafond"),
                           QStringLiteral("File does not exist anymore"));
         // The list may have changed while the message was open: find the entry again.
-        const int now = m_list.entries().indexOf(entry);
+        const int now = int(m_list.entries().indexOf(gone));
         if (now < 0)
             return;
         removeEntry(now);
         selectPosition(now - 1);
         return;
     }
-    QImageReader reader(entry.filePath);
-    QSize natural = uprightSize(reader);
-    if (natural.isValid() && std::max(natural.width(), natural.height()) > DecodeLimit)
-        reader.setScaledSize(natural.scaled(DecodeLimit, DecodeLimit, Qt::KeepAspectRatio));
-    const QImage picture = reader.read();
-    if (picture.isNull()) {
-        // Not a picture we can show: it goes without a message, as it would at its turn.
+    case SelectedPicture::State::Broken:
+        // Not a picture we can show: it goes without a message, as it would at
+        // its turn. The next selection loads on its own, never nested in this one.
+        clearPicture();
         removeEntry(position);
         return;
     }
-    if (!natural.isValid())
-        natural = picture.size();
-    m_dimensions->setText(
-        QStringLiteral("Image Dimensions: %1 x %2").arg(natural.width()).arg(natural.height()));
-    m_picture->setPixmap(
-        QPixmap::fromImage(drawFitted(picture, PreviewSize, palette().color(QPalette::Button))));
-    m_panel->showEntry(entry);
+}
+
+void MainWindow::clearPicture() {
+    m_shownPath.clear();
+    m_shownPicture = QImage();
+    m_picture->clear();
+    m_preview->hide();
+    m_dimensions->setText(QStringLiteral("Image Dimensions"));
+}
+
+void MainWindow::showPicture(const WallpaperEntry &entry) {
+    m_dimensions->setText(QStringLiteral("Image Dimensions: %1 x %2")
+                              .arg(m_shownSize.width())
+                              .arg(m_shownSize.height()));
+    m_picture->setPixmap(QPixmap::fromImage(
+        drawFitted(m_shownPicture, PreviewSize, palette().color(QPalette::Button))));
     m_preview->setPixmap(QPixmap::fromImage(
-        drawPreviewEffect(picture, natural, appliedDisplayMode(entry), m_screenSize)));
+        drawPreviewEffect(m_shownPicture, m_shownSize, appliedDisplayMode(entry), m_screenSize)));
     m_preview->show();
-    m_fileList->setToolTip(entry.filePath);
 }
 
 void MainWindow::removeEntry(int position) {

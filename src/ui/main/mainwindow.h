@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -9,6 +10,8 @@ class QToolButton;
 class Prompter;
 class SettingsPanel;
 class WallpaperList;
+struct SelectedPicture;
+struct WallpaperEntry;
 
 // The main window: the wallpaper list, the selected picture with its size,
 // the display settings and the preview of the selected entry, and every
@@ -57,6 +60,9 @@ private:
     QWidget *buildListGroup();
     void selectionChanged();
     void showSelectedEntry();
+    void pictureLoaded(const WallpaperEntry &entry, const SelectedPicture &loaded);
+    void showPicture(const WallpaperEntry &entry);
+    void clearPicture();
     void updateArrows();
     void moveSelected(int step);
     bool warnWithoutSelection();
@@ -75,4 +81,9 @@ private:
     QLabel *m_clock;
     QTimer m_clockTimer;
     bool m_movingEntry = false;
+    // The selected entry's picture, decoded once and redrawn at every settings click.
+    QString m_shownPath;
+    QImage m_shownPicture;
+    QSize m_shownSize;
+    int m_loadGeneration = 0;
 };
