@@ -29,25 +29,36 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     , m_prompter(
           m_messageBoxes, [this] { m_cycle.hold(); }, [this] { m_cycle.release(); })
     , m_autostart(paths.autostartFolder)
-    , m_instance(paths.runtimeFolder)
+    , m_instance(paths.lockFolder)
     , m_introduction(*this, m_prompter, m_autostart, QCoreApplication::applicationFilePath())
     , m_sequence(m_instance, m_settings, *this, m_prompter, m_introduction)
     , m_shell(m_prompter) {
     // Every way out saves: the program's own exits, log-out and the quit signals.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &RotafondApp::saveEverything);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        saveEverything();
+        // A change still running is dropped: the program ends within moments.
+        m_cycle.finish(1500);
+        if (!m_settings.sync())
+            qWarning("Rotafond: the settings and the wallpaper list could not be saved to %s",
+                     qPrintable(m_settings.filePath()));
+    });
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &RotafondApp::saveEverything);
     connect(&m_quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
     connect(&m_tray, &TrayManager::restoreRequested, this, &RotafondApp::restoreMainWindow);
     connect(&m_tray, &TrayManager::defaultsRequested, this, [this] { showDefaults(true); });
     connect(&m_tray, &TrayManager::changeWallpaperRequested, this, [this] { m_cycle.advance(); });
-    connect(&m_tray, &TrayManager::clearScreenRequested, this, [this] {
-        const ApplyResult cleared = m_cycle.applyWallpaper(QStringLiteral("Clear"), QImage());
-        if (!cleared.ok)
-            reportChangeFailure(cleared.error);
-    });
+    connect(&m_tray, &TrayManager::clearScreenRequested, &m_cycle, &ChangeCycle::clearWallpaper);
     connect(&m_tray, &TrayManager::exitRequested, this, &RotafondApp::exitDialogue);
     connect(&m_tray, &TrayManager::aboutRequested, this, [this] { showAbout(nullptr); });
     connect(&m_cycle, &ChangeCycle::ticked, this, &RotafondApp::keepReachable);
+    connect(&m_settings, &SettingsStore::writeFailed, this, &RotafondApp::storeFailed);
+    connect(&m_settings, &SettingsStore::writeRecovered, this, [this] {
+        if (m_mainWindow)
+            m_mainWindow->showStatus(QStringLiteral("Settings and wallpaper list saved again."));
+    });
+    connect(&m_adding, &MeasureRun::measured, this,
+            [this](int, const MeasuredPicture &picture) { fileMeasured(picture); });
+    connect(&m_adding, &MeasureRun::finished, this, &RotafondApp::addingFinished);
 }
 
 RotafondApp::~RotafondApp() = default;
@@ -134,20 +145,58 @@ void RotafondApp::showDefaults(bool modal) {
 }
 
 void RotafondApp::addFiles(const QStringList &paths) {
-    const QSize fallback = m_screenSize / 2;
-    QStringList refused;
-    for (const QString &path : paths) {
-        const AddResult result =
-            addFileToList(m_list, path, m_defaults->newEntryDefaults(), fallback);
-        if (!result.added)
-            refused.append(result.error);
-    }
+    // Files chosen while others are still being measured wait their turn.
+    m_filesToAdd.append(paths);
+    if (!m_adding.isRunning())
+        addWaitingFiles();
+}
+
+void RotafondApp::addWaitingFiles() {
+    m_addedCount = 0;
+    m_refusedFiles.clear();
+    m_addingTotal = int(m_filesToAdd.size());
+    m_adding.start(std::exchange(m_filesToAdd, {}));
+}
+
+void RotafondApp::fileMeasured(const MeasuredPicture &picture) {
+    const AddResult result =
+        addMeasuredToList(m_list, picture, m_defaults->newEntryDefaults(), m_screenSize / 2);
+    if (result.added)
+        ++m_addedCount;
+    else
+        m_refusedFiles.append(result.error);
+}
+
+void RotafondApp::addingFinished() {
+    const QStringList refused = std::exchange(m_refusedFiles, {});
+    const int added = m_addedCount;
+    const int total = m_addingTotal;
+    if (!m_filesToAdd.isEmpty())
+        addWaitingFiles();
     if (!refused.isEmpty())
         m_prompter.inform(Prompter::Icon::Warning, QStringLiteral("Rotafond"),
                           QStringLiteral("%1 of %2 files were added. Not added:\n%3")
-                              .arg(paths.size() - refused.size())
-                              .arg(paths.size())
+                              .arg(added)
+                              .arg(total)
                               .arg(refused.mid(0, 20).join(QLatin1Char('\n'))));
+}
+
+void RotafondApp::storeFailed(const QString &filePath, const QString &reason) {
+    const QString what =
+        QStringLiteral("Rotafond cannot save your settings and wallpaper list to %1: %2.")
+            .arg(filePath, reason);
+    if (m_mainWindow)
+        m_mainWindow->showStatus(what);
+    // Once per run of failures; shown from the event loop, not from inside the store.
+    QMetaObject::invokeMethod(
+        this,
+        [this, what] {
+            m_prompter.inform(Prompter::Icon::Warning, QStringLiteral("Rotafond"),
+                              what + QStringLiteral("\nNothing is lost while Rotafond runs: it "
+                                                    "tries again at every change and when it "
+                                                    "ends."));
+        },
+        Qt::QueuedConnection);
 }
 
 void RotafondApp::chooseFilesToAdd() {

@@ -8,6 +8,7 @@
 #include "firstrunintroduction.h"
 #include "holdingprompter.h"
 #include "listautosaver.h"
+#include "measurerun.h"
 #include "messageboxprompter.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
@@ -67,6 +68,10 @@ private:
     void showAbout(QWidget *owner);
     void chooseFilesToAdd();
     void addFiles(const QStringList &paths);
+    void addWaitingFiles();
+    void fileMeasured(const MeasuredPicture &picture);
+    void addingFinished();
+    void storeFailed(const QString &filePath, const QString &reason);
     void minimizeByUser();
     void restoreMainWindow();
     void exitDialogue();
@@ -97,4 +102,9 @@ private:
     QuitSignals m_quitSignals;
     TrayManager m_tray;
     bool m_toldNoTray = false;
+    MeasureRun m_adding;
+    QStringList m_filesToAdd;
+    QStringList m_refusedFiles;
+    int m_addedCount = 0;
+    int m_addingTotal = 0;
 };

@@ -4,8 +4,18 @@
 
 #include <unistd.h>
 
-SingleInstance::SingleInstance(const QString &runtimeFolder)
-    : m_lock(QDir(runtimeFolder).filePath(QStringLiteral("Rotafond-%1.lock").arg(getuid()))) {
+namespace {
+
+QString lockPath(const QString &folder) {
+    // The store's folder does not exist before the first run has saved.
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("Rotafond-%1.lock").arg(getuid()));
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &lockFolder)
+    : m_lock(lockPath(lockFolder)) {
     // The program runs for days: never judge a live lock by its age.
     m_lock.setStaleLockTime(0);
 }

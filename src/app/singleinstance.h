@@ -6,7 +6,7 @@
 // behind by a crash is recognised as stale and taken over.
 class SingleInstance {
 public:
-    explicit SingleInstance(const QString &runtimeFolder);
+    explicit SingleInstance(const QString &lockFolder);
 
     // False when another running copy holds the lock.
     bool tryAcquire();

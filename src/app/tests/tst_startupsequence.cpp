@@ -1,3 +1,4 @@
+#include "apppaths.h"
 #include "autostart.h"
 #include "firstrunintroduction.h"
 #include "scriptedprompter.h"
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void clearSwitch_makesAFirstRun();
     void secondCopy_saysSoAndTouchesNothing();
     void lockOfACrashedCopy_doesNotBlock();
+    void lock_isFoundWithOrWithoutARuntimeFolder();
 
 private:
     struct Run {
@@ -225,6 +227,20 @@ void TestStartupSequence::lockOfACrashedCopy_doesNotBlock() {
     const Run run = start(StartAction::Run);
     QVERIFY(run.started);
     QVERIFY(run.log.contains("load main window"));
+}
+
+void TestStartupSequence::lock_isFoundWithOrWithoutARuntimeFolder() {
+    // A copy started through su, ssh or cron has no XDG_RUNTIME_DIR: it must
+    // still find the lock of the copy started at log-in.
+    qputenv("XDG_CONFIG_HOME", m_dir->filePath("config").toLocal8Bit());
+    QVERIFY(QDir().mkpath(m_dir->filePath("run")));
+    qputenv("XDG_RUNTIME_DIR", m_dir->filePath("run").toLocal8Bit());
+    SingleInstance loggedIn(AppPaths::standard().lockFolder);
+    qunsetenv("XDG_RUNTIME_DIR");
+    SingleInstance fromCron(AppPaths::standard().lockFolder);
+    qunsetenv("XDG_CONFIG_HOME");
+    QVERIFY(loggedIn.tryAcquire());
+    QVERIFY(!fromCron.tryAcquire());
 }
 
 QTEST_GUILESS_MAIN(TestStartupSequence)
