@@ -22,6 +22,7 @@ private Q_SLOTS:
     void everyWayOut_endsAndKeepsTheList_data();
     void everyWayOut_endsAndKeepsTheList();
     void storedList_changesTheRootWindowAtStart();
+    void largeFirstPicture_isShownAndKept();
     void quitDuringTheIntroduction_ends();
 
 private:
@@ -179,6 +180,27 @@ void TestE2EStartup::everyWayOut_endsAndKeepsTheList() {
     QCOMPARE(rotafond->exitCode(), 0);
     SettingsStore settings(m_desktop->configFile(), {});
     QCOMPARE(WallpaperListStore(settings).load().size(), before.size());
+}
+
+void TestE2EStartup::largeFirstPicture_isShownAndKept() {
+    // 6000 x 4000 at 16 bits per channel needs more than Qt's default
+    // allocation limit: it was dropped when the window decoded it first.
+    QImage image(6000, 4000, QImage::Format_RGBX64);
+    image.fill(Qt::darkMagenta);
+    const QString path = m_desktop->path("deep.png");
+    QVERIFY(image.save(path));
+    {
+        SettingsStore settings(m_desktop->configFile(), {});
+        QVERIFY(WallpaperListStore(settings).save({{path, true, true, false}}));
+    }
+    QProcess *rotafond = m_processes.emplace_back(m_desktop->program()).get();
+    rotafond->start();
+    QTRY_COMPARE_WITH_TIMEOUT(DesktopDriver::rootPixel(500, 384), QColor(Qt::darkMagenta).rgb(),
+                              20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(rotafond->processId()).isEmpty(), 10000);
+    rotafond->terminate();
+    QVERIFY(rotafond->waitForFinished(5000));
+    QCOMPARE(SettingsStore(m_desktop->configFile(), {}).read(SettingsKeys::NumberOfFiles), 1);
 }
 
 void TestE2EStartup::storedList_changesTheRootWindowAtStart() {

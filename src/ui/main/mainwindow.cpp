@@ -28,6 +28,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 constexpr QSize PreviewSize(184, 138);
@@ -265,6 +267,12 @@ void MainWindow::showSelectedEntry() {
     const WallpaperEntry entry = m_list.at(position);
     m_panel->showEntry(entry);
     m_fileList->setToolTip(entry.filePath);
+    // Hidden in the tray nobody sees the picture, and the change of the
+    // wallpaper is decoding at the same moment: wait until the window shows.
+    if (!isVisible()) {
+        m_pictureWaiting = true;
+        return;
+    }
     // A settings click redraws from the picture already decoded.
     if (entry.filePath == m_shownPath) {
         showPicture(entry);
@@ -385,6 +393,8 @@ void MainWindow::updateClock() {
 void MainWindow::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
     updateClock();
+    if (std::exchange(m_pictureWaiting, false))
+        showSelectedEntry();
 }
 
 void MainWindow::hideEvent(QHideEvent *event) {
@@ -394,8 +404,10 @@ void MainWindow::hideEvent(QHideEvent *event) {
 
 void MainWindow::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
-    // Coming back to the main window shows the first entry again.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_list.isEmpty())
+    // Coming back to the main window shows the first entry when nothing is
+    // selected; a selection the user made stays, so Delete removes what they chose.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_list.isEmpty() &&
+        selectedPosition() < 0)
         selectPosition(0);
 }
 

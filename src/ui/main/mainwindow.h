@@ -86,4 +86,5 @@ private:
     QImage m_shownPicture;
     QSize m_shownSize;
     int m_loadGeneration = 0;
+    bool m_pictureWaiting = false;
 };
