@@ -98,9 +98,12 @@ ChangeTiming timeChange(ChangeCycle &cycle, TimedDesktop &desktop) {
 }
 
 double timeHsetroot(const QString &hsetroot, const char *option, const QString &path) {
+    QProcess setter;
+    setter.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer timer;
     timer.start();
-    QProcess::execute(hsetroot, {QString::fromLatin1(option), path});
+    setter.start(hsetroot, {QString::fromLatin1(option), path});
+    setter.waitForFinished();
     return timer.nsecsElapsed() / 1e6;
 }
 
