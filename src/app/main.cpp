@@ -8,7 +8,10 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QThreadPool>
 #include <QTimer>
+
+#include <cstdlib>
 
 namespace {
 
@@ -50,14 +53,22 @@ int main(int argc, char **argv) {
 
     // Qt has taken its own options (-display and the like) out of argv by now.
     const QScreen *primary = QGuiApplication::primaryScreen();
-    RotafondApp rotafond(AppPaths::standard(), environment,
-                         createDesktopBackend(primary ? primary->name() : QStringLiteral("0")));
-    // Start from inside the event loop: a quit request during the first-run
-    // introduction then ends its message boxes and the program together.
-    const StartAction action = parseCommandLine(argumentsOf(argc, argv));
-    QTimer::singleShot(0, &rotafond, [&rotafond, action] {
-        if (!rotafond.start(action))
-            QCoreApplication::exit(1);
-    });
-    return app.exec();
+    int exitCode = 0;
+    {
+        RotafondApp rotafond(AppPaths::standard(), environment,
+                             createDesktopBackend(primary ? primary->name() : QStringLiteral("0")));
+        // Start from inside the event loop: a quit request during the first-run
+        // introduction then ends its message boxes and the program together.
+        const StartAction action = parseCommandLine(argumentsOf(argc, argv));
+        QTimer::singleShot(0, &rotafond, [&rotafond, action] {
+            if (!rotafond.start(action))
+                QCoreApplication::exit(1);
+        });
+        exitCode = app.exec();
+    }
+    // Everything is saved by now. A worker blocked on a path that does not
+    // answer (a dead network share) must not keep the program from ending.
+    if (!QThreadPool::globalInstance()->waitForDone(1500))
+        std::_Exit(exitCode);
+    return exitCode;
 }
