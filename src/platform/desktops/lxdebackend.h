@@ -1,0 +1,11 @@
+#pragma once
+
+#include "desktopbackend.h"
+
+// LXDE: the desktop window is drawn by the GTK pcmanfm (pcmanfm --desktop),
+// which covers the X root; the picture has to go through pcmanfm itself.
+class LxdeBackend : public DesktopBackend {
+public:
+    QString name() const override { return QStringLiteral("LXDE"); }
+    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+};
