@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListView>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -43,16 +44,30 @@ int main(int argc, char **argv) {
     window.show();
     app.processEvents();
 
-    double best = 1e300;
+    // The picture decodes on a worker: time the UI thread's part and the wait
+    // until the window shows the picture.
+    auto shows = [&window](const QString &text) {
+        for (const QLabel *label : window.findChildren<QLabel *>())
+            if (label->text() == text)
+                return true;
+        return false;
+    };
+    double bestUi = 1e300, bestShown = 1e300;
     for (int round = 0; round < 3; ++round) {
-        window.selectPosition(round % 2 == 0 ? 1 : 0);
+        // An entry on a missing drive clears the picture in between.
+        window.selectPosition(2);
+        while (!shows(QStringLiteral("Image Dimensions")))
+            app.processEvents(QEventLoop::WaitForMoreEvents);
         QElapsedTimer timer;
         timer.start();
-        window.selectPosition(round % 2 == 0 ? 0 : 1);
-        app.processEvents();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
+        window.selectPosition(round % 2);
+        bestUi = std::min(bestUi, timer.nsecsElapsed() / 1e6);
+        while (!shows(QStringLiteral("Image Dimensions: 6000 x 4000")))
+            app.processEvents(QEventLoop::WaitForMoreEvents);
+        bestShown = std::min(bestShown, timer.nsecsElapsed() / 1e6);
     }
-    out << "select a 6000x4000 JPEG: " << best << " ms (best of 3)\n";
+    out << "select a 6000x4000 JPEG: UI thread " << bestUi << " ms, picture shown after "
+        << bestShown << " ms (best of 3)\n";
 
     QScrollBar *bar = window.findChild<QListView *>()->verticalScrollBar();
     double longest = 0;
