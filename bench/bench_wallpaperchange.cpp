@@ -8,6 +8,7 @@
 #include "desktops/x11rootbackend.h"
 #include "picture.h"
 #include "settingsstore.h"
+#include "testimages.h"
 #include "wallpaperfiles.h"
 #include "wallpaperlist.h"
 
@@ -50,12 +51,8 @@ public:
 };
 
 QImage makePhoto(QSize size) {
-    QImage photo(size, QImage::Format_RGB32);
+    QImage photo = gradientPicture(size);
     QPainter painter(&photo);
-    QLinearGradient gradient(0, 0, size.width(), size.height());
-    gradient.setColorAt(0, Qt::darkBlue);
-    gradient.setColorAt(1, Qt::yellow);
-    painter.fillRect(photo.rect(), gradient);
     auto *random = QRandomGenerator::global();
     for (int i = 0; i < 4000; ++i)
         painter.fillRect(random->bounded(size.width()), random->bounded(size.height()), 60, 40,

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 
 #include <cstring>
@@ -18,6 +19,17 @@ inline QString writePicture(const QDir &folder, const QString &name, QSize size,
     if (!image.save(path, "PNG"))
         qFatal("cannot write %s", qPrintable(path));
     return path;
+}
+
+// A picture with no two neighbours alike: a diagonal blue-to-yellow gradient.
+inline QImage gradientPicture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, Qt::darkBlue);
+    gradient.setColorAt(1, Qt::yellow);
+    painter.fillRect(image.rect(), gradient);
+    return image;
 }
 
 // A one-colour picture of the given size, encoded in format.

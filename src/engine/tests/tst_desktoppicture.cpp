@@ -2,9 +2,9 @@
 #include "desktops/x11rootbackend.h"
 #include "drawing.h"
 #include "picture.h"
+#include "testimages.h"
 
 #include <QImageReader>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,13 +61,7 @@ void TestDesktopPicture::visiblePart_showsWhatTheWholePictureShows() {
     QFETCH(bool, tiled);
     QFETCH(int, tolerance);
     const QSize screen(640, 480);
-    QImage image(picture, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, picture.width(), picture.height());
-    gradient.setColorAt(0, Qt::darkBlue);
-    gradient.setColorAt(1, Qt::yellow);
-    painter.fillRect(image.rect(), gradient);
-    painter.end();
+    const QImage image = gradientPicture(picture);
     const QString path = m_dir.filePath(QStringLiteral("picture.") + format);
     QVERIFY(image.save(path, format, 95));
 
