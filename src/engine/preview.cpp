@@ -49,10 +49,11 @@ QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mo
                                                         : tileCount(PreviewWidth, tw);
         const int rows = mode == QLatin1String("TN") ? tileCount(float(screen.height()), h)
                                                      : tileCount(PreviewHeight, th);
+        // Tiles sit at multiples of the size they are drawn at, so they meet
+        // without a gap.
         for (int column = 0; column < columns; ++column)
             for (int row = 0; row < rows; ++row)
-                copyPreviewTile(preview, scaled, roundHalfEven(float(column) * tw),
-                                roundHalfEven(float(row) * th));
+                copyPreviewTile(preview, scaled, column * drawn.width(), row * drawn.height());
         return preview;
     }
     QPainter painter(&preview);

@@ -60,6 +60,8 @@ void TestPreview::tiles_areCopiesOfOneScaledTile_data() {
     QTest::addColumn<QPoint>("secondTile");
     QTest::newRow("TN 256") << "TN" << QSize(256, 256) << QPoint(46, 46);
     QTest::newRow("TN 300") << "TN" << QSize(300, 300) << QPoint(54, 54);
+    // 46.36 preview pixels wide, drawn 46: the third tile follows without a gap.
+    QTest::newRow("TN 258, third column") << "TN" << QSize(258, 258) << QPoint(92, 0);
     QTest::newRow("TP 300x400") << "TP" << QSize(300, 400) << QPoint(104, 0);
     QTest::newRow("TP 800x400") << "TP" << QSize(800, 400) << QPoint(0, 92);
 }
