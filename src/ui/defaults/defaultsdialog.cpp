@@ -56,6 +56,10 @@ DefaultsDialog::DefaultsDialog(SettingsStore &settings, QSize screenSize, QWidge
     m_hours->setRange(0, 9);
     m_hours->setValue(9);
     m_minutes->setRange(0, 60); // 60 only for an instant: it carries into the hours
+    // The interval rules judge the value the user ends with, not the "0" on
+    // the way to "05": typed values count on Enter or when the focus leaves.
+    m_hours->setKeyboardTracking(false);
+    m_minutes->setKeyboardTracking(false);
     interval->addWidget(m_hours);
     interval->addWidget(new QLabel(QStringLiteral("Hour(s)")));
     interval->addWidget(m_minutes);

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void storedStretch_showsSingleImageAndSavesIt();
     void resizeNo_keepsTheStoredKind();
     void typedThreshold_countsBeforeSaving();
+    void typedMinutes_countWhenTheUserIsDone();
     void beep_isStoredAtOnce();
 
 private:
@@ -150,6 +151,16 @@ void TestDefaultsDialog::typedThreshold_countsBeforeSaving() {
     QCOMPARE(m_settings->read(SettingsKeys::ThreshHoldWidth), QStringLiteral("512"));
     m_dialog->accept();
     QCOMPARE(m_settings->read(SettingsKeys::ThreshHoldWidth), QStringLiteral("640"));
+}
+
+void TestDefaultsDialog::typedMinutes_countWhenTheUserIsDone() {
+    m_dialog->hoursBox()->setValue(0);
+    m_dialog->minutesBox()->setValue(30);
+    m_dialog->minutesBox()->selectAll();
+    QTest::keyClicks(m_dialog->minutesBox(), QStringLiteral("05"));
+    QTest::keyClick(m_dialog->minutesBox(), Qt::Key_Return);
+    QCOMPARE(m_dialog->minutesBox()->value(), 5);
+    QCOMPARE(m_settings->read(SettingsKeys::TimerMins), 5);
 }
 
 void TestDefaultsDialog::beep_isStoredAtOnce() {
