@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -383,8 +384,11 @@ void MainWindow::deleteSelected() {
 
 void MainWindow::updateClock() {
     const QDateTime now = QDateTime::currentDateTime();
+    // The clock wakes once a minute: seconds would stand still, so it shows none.
+    static const QRegularExpression seconds(QStringLiteral("[.:]?s+"));
+    const QString timeFormat = QLocale().timeFormat(QLocale::ShortFormat).remove(seconds);
     m_clock->setText(QLocale().toString(now.date(), QLocale::ShortFormat) + QStringLiteral("   ") +
-                     QLocale().toString(now.time(), QLocale::ShortFormat));
+                     QLocale().toString(now.time(), timeFormat));
     // Wake once a minute, on the minute.
     m_clockTimer.start(60000 - now.time().second() * 1000 - now.time().msec() + 50);
 }
