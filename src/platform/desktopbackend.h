@@ -35,6 +35,7 @@ public:
     virtual ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) = 0;
 };
 
-// Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; bare X11
-// when nothing matches. monitorName names the primary output (XFCE needs it).
+// Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; when
+// nothing matches, bare X11, or on Wayland one that says it cannot.
+// monitorName names the primary output. Call it on the UI thread.
 std::unique_ptr<DesktopBackend> createDesktopBackend(const QString &monitorName);

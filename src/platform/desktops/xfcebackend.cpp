@@ -2,6 +2,12 @@
 
 #include "programrunner.h"
 
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 const QString Channel = QStringLiteral("xfce4-desktop");
@@ -29,37 +35,95 @@ int imageStyle(WallpaperStyle style) {
     return 0;
 }
 
+// The window manager's _NET_NUMBER_OF_DESKTOPS; 0 when it does not say.
+int announcedWorkspaces() {
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    int count = 0;
+    const xcb_screen_t *screen = xcb_connection_has_error(connection) == 0
+                                     ? xcb_setup_roots_iterator(xcb_get_setup(connection)).data
+                                     : nullptr;
+    if (screen) {
+        const char *name = "_NET_NUMBER_OF_DESKTOPS";
+        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 1, uint16_t(strlen(name)), name), nullptr);
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_property_reply_t *reply = xcb_get_property_reply(
+                connection,
+                xcb_get_property(connection, 0, screen->root, atom->atom, XCB_ATOM_CARDINAL, 0, 1),
+                nullptr);
+            if (reply && xcb_get_property_value_length(reply) == 4)
+                count = int(*static_cast<uint32_t *>(xcb_get_property_value(reply)));
+            std::free(reply);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(connection);
+    return count;
+}
+
+// Without a running window manager xfwm4's own setting says how many there will be.
+int workspaceCount() {
+    if (const int announced = announcedWorkspaces(); announced > 0)
+        return std::min(announced, 64);
+    QString configured;
+    if (runProgram(QStringLiteral("xfconf-query"),
+                   {QStringLiteral("-c"), QStringLiteral("xfwm4"), QStringLiteral("-p"),
+                    QStringLiteral("/general/workspace_count")},
+                   &configured)
+            .ok)
+        return std::clamp(configured.trimmed().toInt(), 1, 64);
+    return 1;
+}
+
 } // namespace
 
-XfceBackend::XfceBackend(QString monitorName)
-    : m_monitorName(std::move(monitorName)) {}
+XfceBackend::XfceBackend(QStringList outputs)
+    : m_outputs(std::move(outputs)) {}
 
 ApplyResult XfceBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
     QString listing;
-    const ApplyResult listed = runProgram(QStringLiteral("xfconf-query"),
-                                          {QStringLiteral("-c"), Channel, QStringLiteral("-p"),
-                                           QStringLiteral("/backdrop"), QStringLiteral("-l")},
-                                          &listing);
+    runProgram(QStringLiteral("xfconf-query"),
+               {QStringLiteral("-c"), Channel, QStringLiteral("-p"), QStringLiteral("/backdrop"),
+                QStringLiteral("-l")},
+               &listing);
     QStringList images;
     for (const QString &line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString property = line.trimmed();
         if (property.endsWith(QLatin1String("/last-image")) && !images.contains(property))
             images.append(property);
     }
-    // A desktop that never had a picture has no properties yet (or no channel).
-    if (!listed.ok || images.isEmpty())
-        images = {
-            QStringLiteral("/backdrop/screen0/monitor%1/workspace0/last-image").arg(m_monitorName)};
+    // Before xfdesktop first ran only older monitor0-style keys may exist; it
+    // then reads monitor<output>/workspace<N> and would show its own default.
+    const int workspaces = workspaceCount();
+    for (const QString &output : m_outputs)
+        for (int workspace = 0; workspace < workspaces; ++workspace) {
+            const QString image =
+                QStringLiteral("/backdrop/screen0/monitor%1/workspace%2/last-image")
+                    .arg(output)
+                    .arg(workspace);
+            if (!images.contains(image))
+                images.append(image);
+        }
+    if (images.isEmpty())
+        return ApplyResult::failure(
+            QStringLiteral("XFCE names no monitor to show the wallpaper on."));
     for (const QString &image : images) {
-        const QString stylePath = image.chopped(int(sizeof("last-image") - 1)) + "image-style";
+        const QString folder = image.chopped(int(strlen("last-image")));
         if (style != WallpaperStyle::Unchanged) {
             const ApplyResult styled =
-                setProperty(stylePath, QStringLiteral("int"), QString::number(imageStyle(style)));
+                setProperty(folder + QLatin1String("image-style"), QStringLiteral("int"),
+                            QString::number(imageStyle(style)));
             if (!styled.ok)
                 return styled;
         }
-        if (style == WallpaperStyle::Clear)
+        if (style == WallpaperStyle::Clear) {
+            // A plain colour, not a gradient.
+            const ApplyResult plain = setProperty(folder + QLatin1String("color-style"),
+                                                  QStringLiteral("int"), QStringLiteral("0"));
+            if (!plain.ok)
+                return plain;
             continue;
+        }
         // XFCE ignores a path it already shows: clear it first so it reloads.
         setProperty(image, QStringLiteral("string"), QString());
         const ApplyResult set = setProperty(image, QStringLiteral("string"), path);

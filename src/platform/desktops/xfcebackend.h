@@ -2,13 +2,17 @@
 
 #include "desktopbackend.h"
 
-// XFCE: every monitor and workspace has its own last-image property.
+#include <QStringList>
+
+// XFCE: xfdesktop reads one last-image property per output and workspace.
 class XfceBackend : public DesktopBackend {
 public:
-    explicit XfceBackend(QString monitorName);
+    // outputs: the RandR names of the connected outputs, as xfdesktop names
+    // its monitor<output> properties.
+    explicit XfceBackend(QStringList outputs);
     QString name() const override { return QStringLiteral("XFCE"); }
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
 
 private:
-    QString m_monitorName;
+    QStringList m_outputs;
 };

@@ -16,9 +16,6 @@ namespace {
 const char *const FakeTool = R"SH(#!/bin/sh
 record="$FAKE_LOG_DIR/$(date +%s%N)-$$"
 printf '%s\0' "$(basename "$0")" "$@" > "$record"
-case " $* " in
-  *" -l "*) [ -f "$FAKE_XFCONF_LIST" ] && cat "$FAKE_XFCONF_LIST" ;;
-esac
 [ "$(basename "$0")" = swaybg ] && exec sleep 30
 exit "${FAKE_EXIT:-0}"
 )SH";
@@ -34,8 +31,6 @@ class TestCommandBackends : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void init();
-    void xfce_setsEveryWorkspaceAndReloads();
-    void xfce_createsThePropertyWhenNoneExists();
     void lxqt_passesStyleAndPath_data();
     void lxqt_passesStyleAndPath();
     void sway_replacesThePreviousBackground();
@@ -70,51 +65,16 @@ private:
 
 void TestCommandBackends::initTestCase() {
     QDir().mkpath(m_dir.filePath("bin"));
-    for (const char *tool : {"xfconf-query", "pcmanfm-qt", "swaybg"})
+    for (const char *tool : {"pcmanfm-qt", "swaybg"})
         installFake(QLatin1String(tool));
     qputenv("PATH", (m_dir.filePath("bin") + ":" + qgetenv("PATH")).toUtf8());
     qputenv("FAKE_LOG_DIR", m_dir.filePath("log").toUtf8());
-    qputenv("FAKE_XFCONF_LIST", m_dir.filePath("xfconf-list").toUtf8());
 }
 
 void TestCommandBackends::init() {
     QDir(m_dir.filePath("log")).removeRecursively();
     QDir().mkpath(m_dir.filePath("log"));
-    QFile::remove(m_dir.filePath("xfconf-list"));
     qunsetenv("FAKE_EXIT");
-}
-
-void TestCommandBackends::xfce_setsEveryWorkspaceAndReloads() {
-    QFile list(m_dir.filePath("xfconf-list"));
-    QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write("/backdrop/screen0/monitorHDMI-1/workspace0/last-image\n"
-               "/backdrop/screen0/monitorHDMI-1/workspace0/image-style\n"
-               "/backdrop/screen0/monitorDP-2/workspace1/last-image\n");
-    list.close();
-    XfceBackend backend(QStringLiteral("HDMI-1"));
-    QVERIFY(backend.apply(HostilePath, QImage(), WallpaperStyle::Tile).ok);
-    const QList<QStringList> seen = calls();
-    QCOMPARE(seen.size(), 7);
-    const QString first = "/backdrop/screen0/monitorHDMI-1/workspace0/";
-    const QStringList prefix{"xfconf-query", "-c", "xfce4-desktop", "-p"};
-    QCOMPARE(seen.at(1),
-             (prefix + QStringList{first + "image-style", "-n", "-t", "int", "-s", "2"}));
-    // Emptied first, so an unchanged path is still reloaded.
-    QCOMPARE(seen.at(2),
-             (prefix + QStringList{first + "last-image", "-n", "-t", "string", "-s", ""}));
-    QCOMPARE(seen.at(3),
-             (prefix + QStringList{first + "last-image", "-n", "-t", "string", "-s", HostilePath}));
-    QCOMPARE(seen.at(6).at(4), "/backdrop/screen0/monitorDP-2/workspace1/last-image");
-    QCOMPARE(seen.at(6).last(), HostilePath);
-    QVERIFY(!QFile::exists("pwned"));
-}
-
-void TestCommandBackends::xfce_createsThePropertyWhenNoneExists() {
-    XfceBackend backend(QStringLiteral("eDP-1"));
-    QVERIFY(backend.apply("/data/Rotafond-1.bmp", QImage(), WallpaperStyle::Stretch).ok);
-    const QList<QStringList> seen = calls();
-    QCOMPARE(seen.last().at(4), "/backdrop/screen0/monitoreDP-1/workspace0/last-image");
-    QCOMPARE(seen.at(1).last(), "3");
 }
 
 void TestCommandBackends::lxqt_passesStyleAndPath_data() {
@@ -170,7 +130,7 @@ void TestCommandBackends::failingOrMissingTool_isReported() {
     qunsetenv("FAKE_EXIT");
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
-    const ApplyResult missing = XfceBackend("0").apply("/x.bmp", QImage(), WallpaperStyle::Tile);
+    const ApplyResult missing = XfceBackend({"0"}).apply("/x.bmp", QImage(), WallpaperStyle::Tile);
     const ApplyResult noSway = SwayBackend().apply("/x.bmp", QImage(), WallpaperStyle::Tile);
     qputenv("PATH", path);
     QVERIFY(!missing.ok);
