@@ -216,7 +216,9 @@ QWidget *MainWindow::buildListGroup() {
     // Pictures dropped on the list are added like chosen ones.
     m_fileList->viewport()->setAcceptDrops(true);
     m_fileList->viewport()->installEventFilter(this);
-    auto *deleteKey = new QShortcut(QKeySequence::Delete, m_fileList);
+    // The Delete key alone: the platform's Delete binding also claims Ctrl+D
+    // on X11, which is the menu's command and would then fire neither.
+    auto *deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_fileList);
     deleteKey->setContext(Qt::WidgetShortcut);
     connect(deleteKey, &QShortcut::activated, this, &MainWindow::deleteSelected);
     layout->addWidget(m_up, 0, 0, Qt::AlignBottom);

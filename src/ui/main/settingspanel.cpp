@@ -9,7 +9,8 @@
 SettingsPanel::SettingsPanel(QWidget *parent)
     : QGroupBox(QStringLiteral("Settings for Selected Wallpaper"), parent)
     , m_beep(new QCheckBox(QStringLiteral("Beep on Wallpaper Change (effect on all wallpapers)"))) {
-    const char *captions[] = {"&Tiled", "Sin&gle Image", "&Yes",
+    // Alt+T belongs to the Tools menu.
+    const char *captions[] = {"T&iled", "Sin&gle Image", "&Yes",
                               "N&o",    "&Proportional", "&Stretch"};
     auto *layout = new QGridLayout(this);
     layout->setVerticalSpacing(0);

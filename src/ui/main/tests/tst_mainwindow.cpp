@@ -56,6 +56,7 @@ private Q_SLOTS:
     void changeNow_withoutSelection_passesMinusOne();
     void menuAndToolbar_triggerTheSameCommands();
     void clock_showsNoSecondsItCannotKeep();
+    void keys_workFromTheListAndAreClaimedOnce();
 
 private:
     QString picture(const QString &name, QSize size) {
@@ -418,6 +419,33 @@ void TestMainWindow::clock_showsNoSecondsItCannotKeep() {
     for (QLabel *label : m_window->findChildren<QLabel *>())
         found = found || minutesOnly.match(label->text()).hasMatch();
     QVERIFY(found);
+}
+
+void TestMainWindow::keys_workFromTheListAndAreClaimedOnce() {
+    fill(3);
+    auto *list = m_window->findChild<QListView *>();
+    list->setFocus();
+    m_window->selectPosition(1);
+    const WallpaperEntry second = m_list->at(1);
+    QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(m_list->count(), 2);
+    QVERIFY(m_list->entries().indexOf(second) < 0);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(m_list->count(), 1);
+
+    // Every Alt+letter reaches one thing only.
+    QStringList mnemonics;
+    auto collect = [&mnemonics](const QString &text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size())
+            mnemonics.append(text.at(at + 1).toLower());
+    };
+    for (QAction *action : m_window->menuBar()->actions())
+        collect(action->text());
+    for (QAbstractButton *button : m_window->findChildren<QAbstractButton *>())
+        collect(button->text());
+    for (const QString &mnemonic : mnemonics)
+        QVERIFY2(mnemonics.count(mnemonic) == 1, qPrintable(mnemonic));
 }
 
 QTEST_MAIN(TestMainWindow)
