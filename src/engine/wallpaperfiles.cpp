@@ -81,14 +81,29 @@ bool WallpaperFiles::writeBitmap(const QImage &bitmap, QString *error) const {
 }
 
 QString WallpaperFiles::freshlyNamedCopy(QString *error) {
-    m_generation = m_generation % 2 + 1;
-    const QString copy = getWindowsFolder() + QStringLiteral("Rotafond-%1.bmp").arg(m_generation);
+    const QString folder = getWindowsFolder();
+    // The desktop may still show the name an earlier run handed out; the last
+    // name is kept beside the bitmap so a restart never hands it out again.
+    const QString lastName = folder + QStringLiteral("Rotafond.last");
+    if (m_generation == 0) {
+        QFile last(lastName);
+        if (last.open(QIODevice::ReadOnly))
+            m_generation = last.read(8).trimmed().toInt();
+    }
+    m_generation = m_generation == 1 ? 2 : 1;
+    const QString copy = folder + QStringLiteral("Rotafond-%1.bmp").arg(m_generation);
     QFile::remove(copy);
     // A hard link costs nothing; a copy serves where links are not allowed.
     if (::link(QFile::encodeName(bitmapPath()).constData(), QFile::encodeName(copy).constData()) !=
             0 &&
         !QFile::copy(bitmapPath(), copy)) {
         *error = QStringLiteral("Cannot write %1.").arg(copy);
+        return {};
+    }
+    QSaveFile last(lastName);
+    if (!last.open(QIODevice::WriteOnly) || last.write(QByteArray::number(m_generation)) < 0 ||
+        !last.commit()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(lastName, last.errorString());
         return {};
     }
     return copy;

@@ -26,7 +26,7 @@ public:
 
     // Desktops that cache by file name (or ignore a setting that did not
     // change) are given a link to the bitmap whose name alternates with every
-    // change. Returns the path to hand to such a desktop.
+    // change, also across runs. Returns the path to hand to such a desktop.
     QString freshlyNamedCopy(QString *error);
 
 private:

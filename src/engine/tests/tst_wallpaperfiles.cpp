@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void addBackslash_data();
     void addBackslash();
     void bitmap_isCreatedWithItsFolder();
+    void freshName_differsFromTheShownOneAcrossRestarts_data();
+    void freshName_differsFromTheShownOneAcrossRestarts();
 };
 
 void TestWallpaperFiles::bmp_roundTripsEveryPixel_data() {
@@ -71,6 +74,50 @@ void TestWallpaperFiles::bitmap_isCreatedWithItsFolder() {
     // Nothing half-written is left beside it.
     QCOMPARE(QDir(dir.filePath("deep/data/Rotafond")).entryList(QDir::Files),
              QStringList{"Rotafond.bmp"});
+}
+
+void TestWallpaperFiles::freshName_differsFromTheShownOneAcrossRestarts_data() {
+    QTest::addColumn<int>("changesBeforeRestart");
+    QTest::addColumn<QByteArray>("damagedRecord");
+    QTest::newRow("one change") << 1 << QByteArray();
+    QTest::newRow("two changes") << 2 << QByteArray();
+    QTest::newRow("three changes") << 3 << QByteArray();
+    QTest::newRow("record damaged") << 2 << QByteArray("x\n\0");
+}
+
+void TestWallpaperFiles::freshName_differsFromTheShownOneAcrossRestarts() {
+    QFETCH(int, changesBeforeRestart);
+    QFETCH(QByteArray, damagedRecord);
+    QTemporaryDir dir;
+    QString error;
+    QString shown;
+    int colour = 0;
+    const auto change = [&](WallpaperFiles &files) {
+        QImage image(2, 2, QImage::Format_RGB32);
+        image.fill(qRgb(++colour * 20, 0, 0));
+        QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
+        const QString name = files.freshlyNamedCopy(&error);
+        QVERIFY2(!name.isEmpty(), qPrintable(error));
+        QVERIFY2(name != shown, qPrintable(name));
+        QVERIFY(QRegularExpression("/Rotafond-[12]\\.bmp$").match(name).hasMatch());
+        // The name holds this change's picture, not the one it held before.
+        QCOMPARE(QImage(name).pixel(0, 0), qRgb(colour * 20, 0, 0));
+        shown = name;
+    };
+    {
+        WallpaperFiles files(dir.path());
+        for (int i = 0; i < changesBeforeRestart; ++i)
+            change(files);
+    }
+    if (!damagedRecord.isNull()) {
+        QFile record(dir.filePath("Rotafond.last"));
+        QVERIFY(record.open(QIODevice::WriteOnly));
+        record.write(damagedRecord);
+        shown.clear(); // with its record lost, any name that works will do
+    }
+    WallpaperFiles restarted(dir.path());
+    change(restarted);
+    change(restarted);
 }
 
 QTEST_GUILESS_MAIN(TestWallpaperFiles)
