@@ -1,42 +1,150 @@
 #include "swaybackend.h"
 
-#include <QProcess>
+#include "programrunner.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <QThread>
 
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
-// The background stays when the program ends: the last swaybg runs on its own.
-SwayBackend::~SwayBackend() = default;
+extern char **environ;
+
+namespace {
+
+QString modeName(WallpaperStyle style) {
+    switch (style) {
+    case WallpaperStyle::Tile:
+        return QStringLiteral("tile");
+    case WallpaperStyle::Stretch:
+        return QStringLiteral("stretch");
+    case WallpaperStyle::Center:
+    case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Clear:
+        break;
+    }
+    return QStringLiteral("center");
+}
+
+// sway splits its commands at ';' and ',', and shell-expands a background path
+// ('$(...)' runs), so only plain characters may reach it.
+bool isPlainForSway(const QString &text) {
+    static const QString allowed = QStringLiteral(" /._-+@=:%");
+    for (const QChar c : text) {
+        if (!c.isLetterOrNumber() && !allowed.contains(c))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+ApplyResult checkReadable(const QString &path) {
+    // sway reports success for a file it cannot open and keeps the old picture.
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable())
+        return ApplyResult::failure(
+            QStringLiteral("The wallpaper file %1 cannot be read.").arg(path));
+    return {};
+}
+
+// Stops a swaybg this backend started and has not reaped yet, so its pid
+// cannot belong to anyone else.
+void stopChild(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    for (int waited = 0; waited < 1000; waited += 20) {
+        if (::waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        QThread::msleep(20);
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+}
+
+} // namespace
+
+SwayBackend::~SwayBackend() {
+    if (m_swaybg > 0)
+        stopChild(m_swaybg);
+}
 
 ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    if (style != WallpaperStyle::Clear) {
+        const ApplyResult readable = checkReadable(path);
+        if (!readable.ok)
+            return readable;
+    }
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        return applyThroughSway(path, style);
+    return applyThroughSwaybg(path, style);
+}
+
+ApplyResult SwayBackend::applyThroughSway(const QString &path, WallpaperStyle style) {
+    QString background = QStringLiteral("#000000 solid_color");
+    if (style != WallpaperStyle::Clear) {
+        if (!isPlainForSway(path))
+            return ApplyResult::failure(
+                QStringLiteral("sway cannot be given the wallpaper %1: its path holds characters "
+                               "sway treats as commands.")
+                    .arg(path));
+        background = QStringLiteral("\"%1\" %2").arg(path, modeName(style));
+    }
+    QString reply;
+    const ApplyResult listed = runProgram(
+        QStringLiteral("swaymsg"),
+        {QStringLiteral("-t"), QStringLiteral("get_outputs"), QStringLiteral("-r")}, &reply);
+    if (!listed.ok)
+        return listed;
+    QStringList outputs;
+    const QJsonArray all = QJsonDocument::fromJson(reply.toUtf8()).array();
+    for (const QJsonValue &output : all) {
+        const QString name = output.toObject().value(QLatin1String("name")).toString();
+        if (output.toObject().value(QLatin1String("active")).toBool() && isPlainForSway(name))
+            outputs.append(name);
+    }
+    if (outputs.isEmpty())
+        return ApplyResult::failure(
+            QStringLiteral("sway reports no screen to show the wallpaper on."));
+    for (const QString &output : outputs) {
+        const ApplyResult set =
+            runProgram(QStringLiteral("swaymsg"),
+                       {QStringLiteral("output \"%1\" bg %2").arg(output, background)});
+        if (!set.ok)
+            return set;
+    }
+    return {};
+}
+
+ApplyResult SwayBackend::applyThroughSwaybg(const QString &path, WallpaperStyle style) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("swaybg"));
     if (program.isEmpty())
         return ApplyResult::failure(QStringLiteral("swaybg is not installed."));
-    QStringList arguments;
-    switch (style) {
-    case WallpaperStyle::Clear:
-        arguments = {QStringLiteral("-c"), QStringLiteral("#000000")};
-        break;
-    case WallpaperStyle::Tile:
-        arguments = {QStringLiteral("-i"), path, QStringLiteral("-m"), QStringLiteral("tile")};
-        break;
-    case WallpaperStyle::Stretch:
-        arguments = {QStringLiteral("-i"), path, QStringLiteral("-m"), QStringLiteral("stretch")};
-        break;
-    case WallpaperStyle::Center:
-    case WallpaperStyle::Unchanged:
-        arguments = {QStringLiteral("-i"), path, QStringLiteral("-m"), QStringLiteral("center")};
-        break;
-    }
-    qint64 pid = 0;
-    if (!QProcess::startDetached(program, arguments, QString(), &pid))
+    QList<QByteArray> arguments{QFile::encodeName(program)};
+    if (style == WallpaperStyle::Clear)
+        arguments << "-c"
+                  << "#000000";
+    else
+        arguments << "-i" << QFile::encodeName(path) << "-m" << modeName(style).toLatin1();
+    QList<char *> argv;
+    for (QByteArray &argument : arguments)
+        argv.append(argument.data());
+    argv.append(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv.first(), nullptr, nullptr, argv.data(), environ) != 0)
         return ApplyResult::failure(QStringLiteral("swaybg did not start."));
-    const qint64 previous = m_current;
-    m_current = pid;
-    if (previous > 0) {
-        QThread::msleep(HandoverMs);
-        ::kill(pid_t(previous), SIGTERM);
-    }
+    // Give the new one time to draw before the old one goes, so the screen
+    // never flashes; one that ended by then could not show the picture.
+    QThread::msleep(HandoverMs);
+    if (::waitpid(pid, nullptr, WNOHANG) == pid)
+        return ApplyResult::failure(
+            QStringLiteral("swaybg could not show the wallpaper (no Wayland compositor it can "
+                           "draw on?)."));
+    if (m_swaybg > 0)
+        stopChild(m_swaybg);
+    m_swaybg = pid;
     return {};
 }

@@ -2,10 +2,15 @@
 
 #include "desktopbackend.h"
 
-// sway and other wlroots compositors: a swaybg process draws the background.
-// Each change starts a new one and stops the previous one once the new one
-// has had time to draw, so the screen never flashes grey. apply() waits for
-// that hand-over, so it runs on a worker.
+#include <sys/types.h>
+
+// sway and other wlroots compositors. Under sway (SWAYSOCK set) sway itself is
+// told the background of every output through its IPC, so it replaces the
+// swaybg it runs for its own configuration instead of drawing over ours.
+// Elsewhere a swaybg started by this backend draws it: each change starts a
+// new one and stops the previous one once the new one has had time to draw.
+// Only a swaybg this object started (and has not reaped) is ever signalled,
+// and the last one ends with the backend, so no run leaves one behind.
 class SwayBackend : public DesktopBackend {
 public:
     static constexpr int HandoverMs = 1000;
@@ -16,5 +21,8 @@ public:
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
 
 private:
-    qint64 m_current = 0;
+    ApplyResult applyThroughSway(const QString &path, WallpaperStyle style);
+    ApplyResult applyThroughSwaybg(const QString &path, WallpaperStyle style);
+
+    pid_t m_swaybg = 0;
 };

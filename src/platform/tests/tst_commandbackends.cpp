@@ -1,14 +1,10 @@
 #include "desktops/lxqtbackend.h"
-#include "desktops/swaybackend.h"
 #include "desktops/xfcebackend.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <signal.h>
 
 namespace {
 
@@ -16,7 +12,6 @@ namespace {
 const char *const FakeTool = R"SH(#!/bin/sh
 record="$FAKE_LOG_DIR/$(date +%s%N)-$$"
 printf '%s\0' "$(basename "$0")" "$@" > "$record"
-[ "$(basename "$0")" = swaybg ] && exec sleep 30
 exit "${FAKE_EXIT:-0}"
 )SH";
 
@@ -33,7 +28,6 @@ private Q_SLOTS:
     void init();
     void lxqt_passesStyleAndPath_data();
     void lxqt_passesStyleAndPath();
-    void sway_replacesThePreviousBackground();
     void failingOrMissingTool_isReported();
 
 private:
@@ -65,8 +59,7 @@ private:
 
 void TestCommandBackends::initTestCase() {
     QDir().mkpath(m_dir.filePath("bin"));
-    for (const char *tool : {"pcmanfm-qt", "swaybg"})
-        installFake(QLatin1String(tool));
+    installFake(QStringLiteral("pcmanfm-qt"));
     qputenv("PATH", (m_dir.filePath("bin") + ":" + qgetenv("PATH")).toUtf8());
     qputenv("FAKE_LOG_DIR", m_dir.filePath("log").toUtf8());
 }
@@ -101,29 +94,6 @@ void TestCommandBackends::lxqt_passesStyleAndPath() {
     QCOMPARE(calls(), QList<QStringList>{QStringList{"pcmanfm-qt"} + arguments});
 }
 
-void TestCommandBackends::sway_replacesThePreviousBackground() {
-    auto running = [] {
-        QProcess pgrep;
-        pgrep.start("pgrep", {"-f", "^sleep 30$"});
-        pgrep.waitForFinished();
-        return QString::fromLatin1(pgrep.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    };
-    {
-        SwayBackend backend;
-        QVERIFY(backend.apply(HostilePath, QImage(), WallpaperStyle::Center).ok);
-        QVERIFY(backend.apply("/data/Rotafond.bmp", QImage(), WallpaperStyle::Tile).ok);
-        QTRY_COMPARE(calls().size(), 2);
-        QCOMPARE(calls().at(0), (QStringList{"swaybg", "-i", HostilePath, "-m", "center"}));
-        QCOMPARE(calls().at(1), (QStringList{"swaybg", "-i", "/data/Rotafond.bmp", "-m", "tile"}));
-        // The old one went once the new one had had time to draw.
-        QTRY_COMPARE(running().size(), 1);
-    }
-    // The background outlives the program.
-    QCOMPARE(running().size(), 1);
-    for (const QString &pid : running())
-        ::kill(pid.toInt(), SIGTERM);
-}
-
 void TestCommandBackends::failingOrMissingTool_isReported() {
     qputenv("FAKE_EXIT", "1");
     QVERIFY(!LxqtBackend().apply("/x.bmp", QImage(), WallpaperStyle::Tile).ok);
@@ -131,11 +101,9 @@ void TestCommandBackends::failingOrMissingTool_isReported() {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", "/nonexistent");
     const ApplyResult missing = XfceBackend({"0"}).apply("/x.bmp", QImage(), WallpaperStyle::Tile);
-    const ApplyResult noSway = SwayBackend().apply("/x.bmp", QImage(), WallpaperStyle::Tile);
     qputenv("PATH", path);
     QVERIFY(!missing.ok);
     QVERIFY(missing.error.contains("xfconf-query"));
-    QVERIFY(!noSway.ok);
 }
 
 QTEST_GUILESS_MAIN(TestCommandBackends)
