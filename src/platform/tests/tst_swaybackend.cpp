@@ -204,8 +204,11 @@ void TestSwayBackend::stopSway() {
             m_sway.waitForFinished();
         }
     }
-    for (const pid_t pid : childrenOf(::getpid()))
+    // Whatever did not end on SIGTERM is killed, so reaping cannot hang.
+    for (const pid_t pid : childrenOf(::getpid())) {
+        ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
+    }
     m_config.clear();
 }
 
