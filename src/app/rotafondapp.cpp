@@ -163,6 +163,8 @@ void RotafondApp::fileMeasured(const MeasuredPicture &picture) {
         addMeasuredToList(m_list, picture, m_defaults->newEntryDefaults(), m_screenSize / 2);
     if (result.added)
         ++m_addedCount;
+    else if (result.alreadyInList)
+        m_refusedFiles.append(QStringLiteral("%1 is already in the list.").arg(picture.path));
     else
         m_refusedFiles.append(result.error);
 }

@@ -26,6 +26,9 @@ AddResult addMeasuredToList(WallpaperList &list, const MeasuredPicture &picture,
                             const NewEntryDefaults &defaults, QSize fallbackThreshold) {
     if (!picture.error.isEmpty())
         return {false, picture.error};
+    for (const WallpaperEntry &existing : list.entries())
+        if (existing.filePath == picture.path)
+            return {false, {}, true};
     const int width =
         SettingsStore::toInt(defaults.thresholdWidth, fallbackThreshold.width(), INT_MIN, INT_MAX);
     const int height = SettingsStore::toInt(defaults.thresholdHeight, fallbackThreshold.height(),

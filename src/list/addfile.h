@@ -22,7 +22,8 @@ struct NewEntryDefaults {
 
 struct AddResult {
     bool added = false;
-    QString error; // why the file was refused
+    QString error;              // why the file was refused
+    bool alreadyInList = false; // not added again: the list has it
 };
 
 // A picture file as adding sees it: its upright size, read from the header.

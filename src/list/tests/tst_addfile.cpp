@@ -16,7 +16,7 @@ private Q_SLOTS:
     void sizeClass_decidesTheSettings();
     void badFiles_areRefusedAndTheListKept_data();
     void badFiles_areRefusedAndTheListKept();
-    void sameFileTwice_givesTwoEntries();
+    void sameFileTwice_isAddedOnce();
 
 private:
     QString picture(QSize size, const char *format = "PNG") {
@@ -103,13 +103,14 @@ void TestAddFile::badFiles_areRefusedAndTheListKept() {
     QCOMPARE(list.count(), 1);
 }
 
-void TestAddFile::sameFileTwice_givesTwoEntries() {
+void TestAddFile::sameFileTwice_isAddedOnce() {
     WallpaperList list;
     const QString path = picture(QSize(1600, 1200), "JPEG");
-    addFileToList(list, path, defaults("1024", "768"), {});
-    addFileToList(list, path, defaults("1024", "768"), {});
-    QCOMPARE(list.count(), 2);
-    QCOMPARE(list.at(0), list.at(1));
+    QVERIFY(addFileToList(list, path, defaults("1024", "768"), {}).added);
+    const AddResult again = addFileToList(list, path, defaults("1024", "768"), {});
+    QVERIFY(!again.added);
+    QVERIFY(again.alreadyInList);
+    QCOMPARE(list.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestAddFile)

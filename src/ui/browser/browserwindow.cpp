@@ -502,6 +502,7 @@ void BrowserWindow::startAdding(const QStringList &paths, bool all) {
     m_addingAll = all;
     m_addTotal = int(paths.size());
     m_addErrors.clear();
+    m_addDuplicates = 0;
     m_measure.start(paths);
 }
 
@@ -512,25 +513,30 @@ void BrowserWindow::pictureMeasured(int index, const MeasuredPicture &picture) {
                        QStringLiteral("Adding file number ") + QString::number(number));
     }
     const AddResult result = m_addFile(picture);
-    if (!result.added)
+    if (result.alreadyInList)
+        ++m_addDuplicates;
+    else if (!result.added)
         m_addErrors.append(result.error);
 }
 
 void BrowserWindow::addingFinished() {
     setBusy(false);
     if (!m_addingAll) {
-        updateProgress(100, m_addErrors.isEmpty()
+        updateProgress(100, m_addDuplicates > 0 ? QStringLiteral("Already in the list.")
+                            : m_addErrors.isEmpty()
                                 ? QStringLiteral("File succesfully added.")
                                 : QStringLiteral("Not added: ") + m_addErrors.first());
         return;
     }
-    if (m_addErrors.isEmpty()) {
+    if (m_addErrors.isEmpty() && m_addDuplicates == 0) {
         updateProgress(100, QStringLiteral("Files succesfully added"));
     } else {
-        const QString report = QStringLiteral("%1 of %2 files were added. Not added: %3")
-                                   .arg(m_addTotal - m_addErrors.size())
-                                   .arg(m_addTotal)
-                                   .arg(m_addErrors.join(QStringLiteral("; ")));
+        // Say what really happened: the count added, those the list had, the refused.
+        QString report = QStringLiteral("%1 added, %2 already in the list")
+                             .arg(m_addTotal - m_addErrors.size() - m_addDuplicates)
+                             .arg(m_addDuplicates);
+        if (!m_addErrors.isEmpty())
+            report += QStringLiteral(". Not added: ") + m_addErrors.join(QStringLiteral("; "));
         updateProgress(100, report);
         m_progress->setToolTip(report);
     }

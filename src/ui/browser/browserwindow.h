@@ -139,6 +139,7 @@ private:
     bool m_addingAll = false;
     int m_addTotal = 0;
     QStringList m_addErrors;
+    int m_addDuplicates = 0;
 
     QString m_currentPath;
     int m_thumbCount = 0;

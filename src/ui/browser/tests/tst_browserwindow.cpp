@@ -191,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(m_list.at(2).tiled, defaults.tiledSmall);
     }
 
-    void addAll_reportsFilesThatCouldNotBeAdded() {
+    void addAll_reportsRefusedFilesAndOnesAlreadyListed() {
         const QString path = picturesFolder(3, QStringLiteral("vanishing"));
         openOn(path);
         QVERIFY(QFile::remove(path + QStringLiteral("/p001.png")));
@@ -202,8 +202,16 @@ private Q_SLOTS:
         const auto *bar = m_browser->findChild<ProgressBar *>();
         QVERIFY(bar->isVisible());
         QCOMPARE(bar->percent(), 100);
-        QVERIFY2(bar->text().startsWith(QLatin1String("2 of 3 files were added. Not added: ")),
-                 qPrintable(bar->text()));
+        QVERIFY2(
+            bar->text().startsWith(QLatin1String("2 added, 0 already in the list. Not added: ")),
+            qPrintable(bar->text()));
+        // A second time adds nothing twice, and says so.
+        m_browser->addAllImages();
+        QVERIFY(added.wait(5000));
+        QCOMPARE(m_list.count(), 2);
+        QVERIFY2(
+            bar->text().startsWith(QLatin1String("0 added, 2 already in the list. Not added: ")),
+            qPrintable(bar->text()));
     }
 
     void add_beforeAnyClickAddsTheFirstCellAndChecksTheIndex() {
