@@ -252,9 +252,18 @@ int TestSwayBackend::runningSwaybg() {
 void TestSwayBackend::showsEveryChange_data() {
     QTest::addColumn<QString>("config");
     QTest::addColumn<int>("swaysOwn");
-    // Debian's default sets its own "output * bg" picture: ours must replace it.
-    if (QFile::exists(DebianConfig))
-        QTest::newRow("debian-default") << DebianConfig << 1;
+    // Debian's default sets its own "output * bg" picture (from sway-backgrounds,
+    // when installed): ours must replace the swaybg sway runs for it.
+    QFile debian(DebianConfig);
+    if (debian.open(QIODevice::ReadOnly)) {
+        int swaysOwn = 0;
+        for (const QByteArray &line : debian.readAll().split('\n')) {
+            const QList<QByteArray> words = line.simplified().split(' ');
+            if (words.size() > 3 && words.at(0) == "output" && words.at(2) == "bg")
+                swaysOwn = QFile::exists(QFile::decodeName(words.at(3))) ? 1 : 0;
+        }
+        QTest::newRow("debian-default") << DebianConfig << swaysOwn;
+    }
     QTest::newRow("minimal") << m_dir.filePath("minimal.conf") << 0;
 }
 
