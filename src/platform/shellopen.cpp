@@ -96,19 +96,36 @@ QString ShellOpen::failureText(int code) {
     }
 }
 
+namespace {
+
+bool succeeded(int result) {
+    return result < 0 || result > 32;
+}
+
+} // namespace
+
 bool ShellOpen::open(const QString &target, const QString &verb) {
     const int result = execute(target, verb);
-    if (result < 0 || result > 32)
+    if (succeeded(result))
         return true;
+    // Nothing else is tried afterwards, so the message promises nothing more.
     m_prompter.inform(Prompter::Icon::Information, QStringLiteral("Oops ..."),
-                      QStringLiteral("Can not do this!\n") + failureText(result) +
-                          QStringLiteral("\nWill try to \"Open\" it..."));
+                      QStringLiteral("Can not do this!\n") + failureText(result));
     return false;
 }
 
 void ShellOpen::editOrOpen(const QString &path) {
-    if (!open(path, QStringLiteral("Edit")))
-        open(path, QStringLiteral("Open"));
+    const int edited = execute(path, QStringLiteral("Edit"));
+    if (succeeded(edited))
+        return;
+    // One message, telling what happened to both attempts.
+    const int opened = execute(path, QStringLiteral("Open"));
+    m_prompter.inform(
+        Prompter::Icon::Information, QStringLiteral("Oops ..."),
+        QStringLiteral("Can not do this!\n") + failureText(edited) +
+            (succeeded(opened)
+                 ? QStringLiteral("\nWill try to \"Open\" it...")
+                 : QStringLiteral("\nOpening it did not work either: ") + failureText(opened)));
 }
 
 int ShellOpen::execute(const QString &target, const QString &verb) {
