@@ -1,16 +1,28 @@
 #include "gsettingsbackend.h"
 
+#include <QList>
 #include <QUrl>
 
 #include <gio/gio.h>
 
-const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Gnome{
-    "GNOME",          "org.gnome.desktop.background", "picture-uri", true, "picture-uri-dark",
-    "picture-options"};
+#include <utility>
+
+const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Gnome{"GNOME",
+                                                                   "org.gnome.desktop.background",
+                                                                   "picture-uri",
+                                                                   true,
+                                                                   "picture-uri-dark",
+                                                                   "picture-options",
+                                                                   "picture-options",
+                                                                   "none"};
 const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Cinnamon{
-    "Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true, nullptr, "picture-options"};
+    "Cinnamon",        "org.cinnamon.desktop.background",
+    "picture-uri",     true,
+    nullptr,           "picture-options",
+    "picture-options", "none"};
 const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Mate{
-    "MATE", "org.mate.background", "picture-filename", false, nullptr, "picture-options"};
+    "MATE",  "org.mate.background", "picture-filename", false,
+    nullptr, "picture-options",     "picture-filename", ""};
 
 namespace {
 
@@ -23,11 +35,47 @@ const char *pictureOptions(WallpaperStyle style) {
     case WallpaperStyle::Stretch:
         return "stretched";
     case WallpaperStyle::Clear:
-        return "none";
     case WallpaperStyle::Unchanged:
         break;
     }
     return nullptr;
+}
+
+using Write = std::pair<const char *, QByteArray>;
+
+QList<Write> writesFor(const GSettingsDesktopBackend::Keys &keys, const QString &path,
+                       WallpaperStyle style, bool hasDarkKey) {
+    if (style == WallpaperStyle::Clear)
+        return {{keys.clearKey, keys.clearValue}};
+    QList<Write> writes;
+    if (const char *options = pictureOptions(style))
+        writes.append(Write(keys.optionsKey, options));
+    const QByteArray picture =
+        keys.pictureIsUri ? QUrl::fromLocalFile(path).toEncoded() : path.toUtf8();
+    writes.append(Write(keys.pictureKey, picture));
+    if (hasDarkKey)
+        writes.append(Write(keys.darkPictureKey, picture));
+    return writes;
+}
+
+// The schema's own range: a value outside it would be refused by the desktop
+// (or by GSettings itself), so it is never written.
+QString rangeError(GSettingsSchema *schema, const Write &write) {
+    if (!g_settings_schema_has_key(schema, write.first))
+        return QStringLiteral("The settings schema %1 has no key %2.")
+            .arg(QLatin1String(g_settings_schema_get_id(schema)), QLatin1String(write.first));
+    GSettingsSchemaKey *key = g_settings_schema_get_key(schema, write.first);
+    GVariant *value = g_variant_ref_sink(g_variant_new_string(write.second.constData()));
+    const bool typeFits =
+        g_variant_type_equal(g_settings_schema_key_get_value_type(key), G_VARIANT_TYPE_STRING);
+    const bool accepted = typeFits && g_settings_schema_key_range_check(key, value);
+    g_variant_unref(value);
+    g_settings_schema_key_unref(key);
+    if (accepted)
+        return {};
+    return QStringLiteral("The desktop does not accept \"%1\" for %2 in %3.")
+        .arg(QString::fromUtf8(write.second), QLatin1String(write.first),
+             QLatin1String(g_settings_schema_get_id(schema)));
 }
 
 } // namespace
@@ -46,30 +94,45 @@ ApplyResult GSettingsDesktopBackend::apply(const QString &path, const QImage &,
             QStringLiteral("The settings schema %1 is not installed.").arg(m_keys.schema));
     const bool hasDarkKey =
         m_keys.darkPictureKey && g_settings_schema_has_key(schema, m_keys.darkPictureKey);
-    const bool complete = g_settings_schema_has_key(schema, m_keys.pictureKey) &&
-                          g_settings_schema_has_key(schema, m_keys.optionsKey);
+    const QList<Write> writes = writesFor(m_keys, path, style, hasDarkKey);
+    QString refused;
+    for (const Write &write : writes) {
+        refused = rangeError(schema, write);
+        if (!refused.isEmpty())
+            break;
+    }
     g_settings_schema_unref(schema);
-    if (!complete)
-        return ApplyResult::failure(
-            QStringLiteral("The settings schema %1 lacks the wallpaper keys.").arg(m_keys.schema));
+    if (!refused.isEmpty())
+        return ApplyResult::failure(refused);
 
     GSettings *settings = g_settings_new(m_keys.schema);
-    bool written = true;
-    if (const char *options = pictureOptions(style))
-        written = g_settings_set_string(settings, m_keys.optionsKey, options);
-    if (style != WallpaperStyle::Clear) {
-        const QByteArray picture =
-            m_keys.pictureIsUri ? QUrl::fromLocalFile(path).toEncoded() : path.toUtf8();
-        written =
-            written && g_settings_set_string(settings, m_keys.pictureKey, picture.constData());
-        if (hasDarkKey)
-            written = written &&
-                      g_settings_set_string(settings, m_keys.darkPictureKey, picture.constData());
+    GSettingsBackend *store = nullptr;
+    g_object_get(settings, "backend", &store, nullptr);
+    // Without dconf, GIO keeps settings in memory where no desktop sees them.
+    const bool remembered =
+        store && qstrcmp(G_OBJECT_TYPE_NAME(store), "GMemorySettingsBackend") != 0;
+    if (store)
+        g_object_unref(store);
+    bool written = remembered;
+    if (remembered) {
+        // One change set: the desktop redraws once, with the picture and its
+        // options together.
+        g_settings_delay(settings);
+        for (const Write &write : writes)
+            written =
+                written && g_settings_set_string(settings, write.first, write.second.constData());
+        if (written)
+            g_settings_apply(settings);
+        else
+            g_settings_revert(settings);
+        g_settings_sync();
     }
-    g_settings_sync();
     g_object_unref(settings);
+    if (!remembered)
+        return ApplyResult::failure(
+            QStringLiteral("No settings store is running for the desktop (dconf is missing)."));
     if (!written)
         return ApplyResult::failure(
-            QStringLiteral("The desktop refused the wallpaper settings of %1.").arg(m_keys.schema));
+            QStringLiteral("The desktop's settings %1 are locked.").arg(m_keys.schema));
     return {};
 }

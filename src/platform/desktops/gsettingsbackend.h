@@ -13,6 +13,10 @@ public:
         bool pictureIsUri;          // MATE stores a plain path
         const char *darkPictureKey; // GNOME 42+ shows this one in dark mode; may be absent
         const char *optionsKey;
+        // What hides the picture and leaves the desktop's colour: MATE has no
+        // "none" option but draws only its colour without a file.
+        const char *clearKey;
+        const char *clearValue;
     };
     static const Keys Gnome;
     static const Keys Cinnamon;

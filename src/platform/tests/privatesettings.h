@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gio/gio.h>
+
+#include <csignal>
+
+// Real GSettings on dconf, kept away from the user's own settings: a D-Bus
+// session bus of the test's own whose dconf-service (started by that bus, so
+// inheriting its folders) keeps its database in a temporary folder. Set up
+// before GIO is first used in the process.
+class PrivateSettings {
+public:
+    // Returns why the settings cannot be had here, or nothing.
+    QString start() {
+        for (const char *program : {"dbus-daemon", "gsettings"})
+            if (QStandardPaths::findExecutable(program).isEmpty())
+                return QStringLiteral("%1 is not installed").arg(program);
+        if (!QFile::exists("/usr/libexec/dconf-service"))
+            return QStringLiteral("dconf-service is not installed");
+        const QString runtime = m_dir.filePath("run");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("config").toUtf8());
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        qputenv("GSETTINGS_BACKEND", "dconf");
+        qunsetenv("GSETTINGS_SCHEMA_DIR");
+        m_bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (!m_bus.waitForReadyRead(5000))
+            return QStringLiteral("dbus-daemon did not start");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+        return {};
+    }
+
+    ~PrivateSettings() {
+        if (m_bus.state() == QProcess::NotRunning)
+            return;
+        GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+        if (!bus)
+            return;
+        // GIO ends the process when its session bus goes away: not this time.
+        g_dbus_connection_set_exit_on_close(bus, FALSE);
+        // dconf-service was started by this bus for this test: it goes too.
+        GVariant *pid = g_dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "GetConnectionUnixProcessID", g_variant_new("(s)", "ca.desrt.dconf"),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+        if (pid) {
+            guint32 value = 0;
+            g_variant_get(pid, "(u)", &value);
+            ::kill(pid_t(value), SIGTERM);
+            g_variant_unref(pid);
+        }
+        g_object_unref(bus);
+        m_bus.terminate();
+        m_bus.waitForFinished(5000);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_bus;
+};
