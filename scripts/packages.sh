@@ -1,12 +1,12 @@
 # Debian packages the project needs; sourced by run.sh and test.sh.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
-                qt6-qpa-plugins libglib2.0-dev libxcb1-dev libxcb-image0-dev)
+                qt6-qpa-plugins libglib2.0-dev libxcb1-dev libxcb-image0-dev fonts-comic-neue)
 TEST_PACKAGES=(xvfb xauth x11-utils openbox trayer dbus-daemon dbus-x11 xdotool wmctrl
                desktop-file-utils libglib2.0-bin tumbler hsetroot
                # The desktops' own programs, so each backend is proven against them.
                gsettings-desktop-schemas mate-desktop-common cinnamon-desktop-data
                dconf-service dconf-cli xfdesktop4 xfconf caja pcmanfm-qt pcmanfm
-               sway swaybg grim)
+               sway swaybg sway-backgrounds grim)
 
 # Installs whichever of the given packages are missing (apt-get update first).
 ensure_packages() {

@@ -1,5 +1,7 @@
 #include "aboutbox.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -8,6 +10,17 @@ class TestAboutBox : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void text_isInAReadableFace() {
+        if (QFontDatabase::families().contains(QStringLiteral("Comic Sans MS")))
+            QSKIP("Comic Sans MS is installed: nothing stands in for it");
+        if (!QFontDatabase::families().contains(QStringLiteral("Comic Neue")))
+            QSKIP("fonts-comic-neue is not installed");
+        AboutBox box([](const QString &) {});
+        const auto *label = box.findChild<QLabel *>(QStringLiteral("address"));
+        QVERIFY(label);
+        QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Comic Neue"));
+    }
+
     void versionText_isPlainNumbers_data() {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("text");
