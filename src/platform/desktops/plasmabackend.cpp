@@ -16,12 +16,22 @@ QString jsonString(const QString &text) {
 } // namespace
 
 QString PlasmaBackend::script(const QString &path, WallpaperStyle style) {
+    if (style == WallpaperStyle::Clear) {
+        // An empty Image brings back Plasma's own default picture: show the
+        // plain colour plugin instead; the next picture switches back.
+        return QStringLiteral("var all = desktops();\n"
+                              "for (var i = 0; i < all.length; i++) {\n"
+                              "    var d = all[i];\n"
+                              "    d.wallpaperPlugin = \"org.kde.color\";\n"
+                              "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.color\", "
+                              "\"General\"];\n"
+                              "    d.writeConfig(\"Color\", \"0,0,0\");\n"
+                              "}\n");
+    }
     // FillMode: 3 tiled, 6 centred, 0 stretched (Qt's Image.fillMode values).
     const int fillMode = style == WallpaperStyle::Tile      ? 3
                          : style == WallpaperStyle::Stretch ? 0
                                                             : 6;
-    const QString image =
-        style == WallpaperStyle::Clear ? QString() : QUrl::fromLocalFile(path).toString();
     QString body = QStringLiteral("var image = %1;\n"
                                   "var all = desktops();\n"
                                   "for (var i = 0; i < all.length; i++) {\n"
@@ -30,7 +40,7 @@ QString PlasmaBackend::script(const QString &path, WallpaperStyle style) {
                                   "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", "
                                   "\"General\"];\n"
                                   "    d.writeConfig(\"Image\", image);\n")
-                       .arg(jsonString(image));
+                       .arg(jsonString(QUrl::fromLocalFile(path).toString()));
     if (style != WallpaperStyle::Unchanged)
         body += QStringLiteral("    d.writeConfig(\"FillMode\", %1);\n").arg(fillMode);
     body += QStringLiteral("}\n");

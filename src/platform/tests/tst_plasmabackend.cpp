@@ -18,9 +18,11 @@ private Q_SLOTS:
     void script_carriesThePathOnlyAsAString_data();
     void script_carriesThePathOnlyAsAString();
     void lockedWidgets_areReported();
+    void clear_showsAPlainColourUntilTheNextPicture();
 
 private:
-    QString runAgainstFakeShell(const QString &path, bool locked, ApplyResult *result) {
+    QString runAgainstFakeShell(const QString &path, bool locked, ApplyResult *result,
+                                WallpaperStyle style = WallpaperStyle::Tile) {
         const QString record = m_dir.filePath("script.js");
         QFile::remove(record);
         QProcess shell;
@@ -30,7 +32,7 @@ private:
         shell.start(QStringLiteral(FAKE_PLASMASHELL), arguments);
         if (!shell.waitForReadyRead(5000))
             return {};
-        *result = PlasmaBackend().apply(path, QImage(), WallpaperStyle::Tile);
+        *result = PlasmaBackend().apply(path, QImage(), style);
         shell.kill();
         shell.waitForFinished();
         QFile file(record);
@@ -74,6 +76,20 @@ void TestPlasmaBackend::lockedWidgets_areReported() {
     runAgainstFakeShell("/x.bmp", true, &result);
     QVERIFY(!result.ok);
     QVERIFY2(result.error.contains("Widgets are locked"), qPrintable(result.error));
+}
+
+void TestPlasmaBackend::clear_showsAPlainColourUntilTheNextPicture() {
+    ApplyResult result;
+    const QString clear = runAgainstFakeShell(QString(), false, &result, WallpaperStyle::Clear);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QVERIFY2(clear.contains("d.wallpaperPlugin = \"org.kde.color\";") &&
+                 clear.contains("[\"Wallpaper\", \"org.kde.color\", \"General\"]") &&
+                 clear.contains("d.writeConfig(\"Color\", \"0,0,0\");"),
+             qPrintable(clear));
+    QVERIFY2(!clear.contains("org.kde.image") && !clear.contains("Image"), qPrintable(clear));
+    const QString next = runAgainstFakeShell("/x.bmp", false, &result, WallpaperStyle::Center);
+    QVERIFY(next.contains("d.wallpaperPlugin = \"org.kde.image\";"));
+    QVERIFY(next.contains("d.writeConfig(\"FillMode\", 6);"));
 }
 
 QTEST_GUILESS_MAIN(TestPlasmaBackend)
