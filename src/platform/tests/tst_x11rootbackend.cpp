@@ -67,6 +67,35 @@ public:
     }
 
     xcb_window_t root() const { return m_screen->root; }
+    xcb_connection_t *connection() const { return m_connection; }
+
+    xcb_atom_t atom(const char *name) const {
+        auto *reply = xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return atom;
+    }
+
+    // A screen-covering window of the desktop type, as file managers draw
+    // their icons in.
+    xcb_window_t showDesktopWindow(bool overrideRedirect) const {
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        const uint32_t values[] = {m_screen->white_pixel, overrideRedirect};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_screen->root, 0, 0,
+                          m_screen->width_in_pixels, m_screen->height_in_pixels, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, m_screen->root_visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        const xcb_atom_t desktop = atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window,
+                            atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &desktop);
+        const char wmClass[] = "deskicons\0Deskicons";
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                            XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
+        xcb_map_window(m_connection, window);
+        xcb_flush(m_connection);
+        return window;
+    }
 
 private:
     xcb_connection_t *m_connection;
@@ -92,6 +121,8 @@ private Q_SLOTS:
     void apply_showsThePictureOnTheRoot();
     void consecutiveChanges_freeThePreviousPixmap();
     void clear_showsNoPicture();
+    void desktopWindowOverTheRoot_isReported_data();
+    void desktopWindowOverTheRoot_isReported();
     void renderDesktop_centresLargerPicturesCropped();
 };
 
@@ -154,6 +185,31 @@ void TestX11RootBackend::clear_showsNoPicture() {
     QImage black(band.size(), QImage::Format_RGB32);
     black.fill(Qt::black);
     QCOMPARE(band, black);
+}
+
+void TestX11RootBackend::desktopWindowOverTheRoot_isReported_data() {
+    QTest::addColumn<bool>("overrideRedirect");
+    QTest::newRow("managed by the window manager") << false;
+    QTest::newRow("unmanaged") << true;
+}
+
+void TestX11RootBackend::desktopWindowOverTheRoot_isReported() {
+    QFETCH(bool, overrideRedirect);
+    const RootReader reader;
+    const xcb_window_t window = reader.showDesktopWindow(overrideRedirect);
+    X11RootBackend backend;
+    ApplyResult result;
+    QTRY_VERIFY(!(result = backend.apply(QString(), wallpaper(), WallpaperStyle::Tile)).ok);
+    QCOMPARE(result.error, "Deskicons draws its own desktop over the X root window, so "
+                           "Rotafond's wallpaper would stay hidden under it.");
+
+    xcb_destroy_window(reader.connection(), window);
+    xcb_flush(reader.connection());
+    QTRY_VERIFY(backend.apply(QString(), wallpaper(), WallpaperStyle::Tile).ok);
+    const QRect band(0, 400, reader.size().width(), 8);
+    QCOMPARE(
+        reader.pixels(reader.root(), band),
+        X11RootBackend::renderDesktop(wallpaper(), reader.size(), WallpaperStyle::Tile).copy(band));
 }
 
 void TestX11RootBackend::renderDesktop_centresLargerPicturesCropped() {
