@@ -4,6 +4,7 @@
 #include "wallpaperliststore.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <csignal>
 
@@ -119,28 +120,53 @@ void TestE2ETray::quitSignalsAtAnyMoment_loseNothing() {
 
 void TestE2ETray::withoutATray_theWindowStaysReachable() {
     storeColours({Qt::red});
-    QProcess::execute("pkill", {"-x", "trayer"});
-    QTRY_VERIFY(QProcess::execute("pgrep", {"-x", "trayer"}) != 0);
-    QTest::qWait(300);
+    // A display of our own with a window manager and no tray: the shared
+    // display's tray belongs to whoever started it.
+    QProcess server;
+    server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    QVERIFY(server.waitForStarted());
+    QTRY_VERIFY(server.canReadLine());
+    const QByteArray display = ":" + server.readLine().trimmed();
+    const QByteArray sharedDisplay = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display);
+    auto restore = qScopeGuard([&] { qputenv("DISPLAY", sharedDisplay); });
+    QProcess wm;
+    wm.start("openbox", {});
+    QVERIFY(wm.waitForStarted());
+    const auto wmReady = [] {
+        QProcess xprop;
+        xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+        return xprop.waitForFinished() && xprop.readAllStandardOutput().contains("window id");
+    };
+    QTRY_VERIFY(wmReady());
+    auto stop = qScopeGuard([&] {
+        for (QProcess *process : {&wm, &server}) {
+            process->terminate();
+            process->waitForFinished();
+        }
+    });
+
     m_rotafond = m_desktop->program();
     m_rotafond->start();
     const qint64 pid = m_rotafond->processId();
     // Not hidden into nothing: the window stays on the task bar, minimised.
     const QString window =
         DesktopDriver::waitForWindow("^Rotafond$", pid, DesktopDriver::Shown::MappedOrIconic);
-    QStringList args{"--edge",        "top",     "--align",  "right",    "--widthtype",
-                     "pixel",         "--width", "120",      "--height", "24",
-                     "--transparent", "false",   "--expand", "true"};
-    // Detached and silent: it must not hold the test's output open.
+    QVERIFY(!window.isEmpty());
+    // A tray that turns up later does not take the window away.
     QProcess tray;
-    tray.setProgram("trayer");
-    tray.setArguments(args);
     tray.setStandardOutputFile(QProcess::nullDevice());
     tray.setStandardErrorFile(QProcess::nullDevice());
-    tray.startDetached();
-    QVERIFY(!window.isEmpty());
+    tray.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                          "120", "--height", "24", "--transparent", "false", "--expand", "true"});
+    QVERIFY(tray.waitForStarted());
+    QTest::qWait(500);
     QVERIFY(DesktopDriver::trayIcon(pid).isEmpty());
     QCOMPARE(m_rotafond->state(), QProcess::Running);
+    m_rotafond->kill();
+    m_rotafond->waitForFinished();
+    tray.terminate();
+    tray.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(TestE2ETray)
