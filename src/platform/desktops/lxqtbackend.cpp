@@ -1,22 +1,78 @@
 #include "lxqtbackend.h"
 
 #include "programrunner.h"
+#include "x11desktopwindow.h"
 
-ApplyResult LxqtBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
-    const QString program = QStringLiteral("pcmanfm-qt");
+#include <QDir>
+#include <QImage>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+const QString program = QStringLiteral("pcmanfm-qt");
+
+// pcmanfm-qt keeps what it shows in the settings of its profile; the desktop
+// may run under any profile, so look at all of them.
+bool desktopShows(const QString &path) {
+    const QDir config(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QStringLiteral("/pcmanfm-qt"));
+    const QStringList profiles = config.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(profiles.cbegin(), profiles.cend(), [&](const QString &profile) {
+        const QSettings settings(config.filePath(profile + QStringLiteral("/settings.conf")),
+                                 QSettings::IniFormat);
+        return settings.value(QStringLiteral("Desktop/Wallpaper")).toString() == path;
+    });
+}
+
+// Its "color" mode leaves the last picture on screen, so a plain screen is a
+// black picture of our own, stretched.
+ApplyResult showPlainBlack() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                           QStringLiteral("/rotafond");
+    const QString plain = folder + QStringLiteral("/plain.png");
+    QImage black(8, 8, QImage::Format_RGB32);
+    black.fill(Qt::black);
+    if (!QDir().mkpath(folder) || !black.save(plain))
+        return ApplyResult::failure(QStringLiteral("Cannot write %1.").arg(plain));
+    return runProgram(program, {QStringLiteral("--set-wallpaper"), plain,
+                                QStringLiteral("--wallpaper-mode"), QStringLiteral("stretch")});
+}
+
+QString modeName(WallpaperStyle style) {
     switch (style) {
-    case WallpaperStyle::Clear:
-        return runProgram(program, {QStringLiteral("--wallpaper-mode"), QStringLiteral("color")});
-    case WallpaperStyle::Unchanged:
-        return runProgram(program, {QStringLiteral("--set-wallpaper"), path});
     case WallpaperStyle::Tile:
+        return QStringLiteral("tile");
     case WallpaperStyle::Center:
+        return QStringLiteral("center");
     case WallpaperStyle::Stretch:
+        return QStringLiteral("stretch");
+    case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Clear:
         break;
     }
-    const QString mode = style == WallpaperStyle::Tile     ? QStringLiteral("tile")
-                         : style == WallpaperStyle::Center ? QStringLiteral("center")
-                                                           : QStringLiteral("stretch");
-    return runProgram(program, {QStringLiteral("--set-wallpaper"), path,
-                                QStringLiteral("--wallpaper-mode"), mode});
+    return {};
+}
+
+} // namespace
+
+ApplyResult LxqtBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    // Without its desktop, pcmanfm-qt stores the picture, reports success and
+    // shows nothing.
+    if (!hasX11DesktopWindow("pcmanfm-qt"))
+        return ApplyResult::failure(
+            QStringLiteral("The LXQt desktop (pcmanfm-qt --desktop) is not running."));
+    if (style == WallpaperStyle::Clear)
+        return showPlainBlack();
+    // A path it already shows would be ignored even though the file changed.
+    if (desktopShows(path)) {
+        if (const ApplyResult plain = showPlainBlack(); !plain.ok)
+            return plain;
+    }
+    QStringList arguments{QStringLiteral("--set-wallpaper"), path};
+    if (const QString mode = modeName(style); !mode.isEmpty())
+        arguments << QStringLiteral("--wallpaper-mode") << mode;
+    return runProgram(program, arguments);
 }

@@ -2,7 +2,9 @@
 
 #include "desktopbackend.h"
 
-// LXQt: the desktop is drawn by pcmanfm-qt.
+// LXQt: the desktop window is drawn by pcmanfm-qt (pcmanfm-qt --desktop),
+// which takes a new picture only when its path or mode differs from the one
+// it shows.
 class LxqtBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("LXQt"); }
