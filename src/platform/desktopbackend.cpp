@@ -1,6 +1,7 @@
 #include "desktopbackend.h"
 
 #include "desktops/gsettingsbackend.h"
+#include "desktops/lxdebackend.h"
 #include "desktops/lxqtbackend.h"
 #include "desktops/nullbackend.h"
 #include "desktops/plasmabackend.h"
@@ -40,6 +41,8 @@ std::unique_ptr<DesktopBackend> backendNamed(const QString &desktop, const QStri
         return std::make_unique<GSettingsDesktopBackend>(GSettingsDesktopBackend::Mate);
     if (desktop == QLatin1String("xfce"))
         return std::make_unique<XfceBackend>(outputNames(monitorName));
+    if (desktop == QLatin1String("lxde"))
+        return std::make_unique<LxdeBackend>();
     if (desktop == QLatin1String("lxqt"))
         return std::make_unique<LxqtBackend>();
     if (desktop == QLatin1String("kde"))

@@ -22,6 +22,9 @@ void TestDesktopBackend::choice_followsSessionAndDesktop_data() {
                               << "Cinnamon";
     QTest::newRow("mate") << QByteArray("x11") << QByteArray("MATE") << QByteArray() << "MATE";
     QTest::newRow("lxqt") << QByteArray("x11") << QByteArray("LXQt") << QByteArray() << "LXQt";
+    QTest::newRow("lxde") << QByteArray("x11") << QByteArray("LXDE") << QByteArray() << "LXDE";
+    QTest::newRow("lxde by override")
+        << QByteArray("x11") << QByteArray() << QByteArray("lxde") << "LXDE";
     QTest::newRow("plasma on wayland")
         << QByteArray("wayland") << QByteArray("KDE") << QByteArray() << "KDE Plasma";
     QTest::newRow("sway") << QByteArray("wayland") << QByteArray("sway") << QByteArray() << "sway";
