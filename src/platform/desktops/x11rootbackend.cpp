@@ -1,6 +1,7 @@
 #include "x11rootbackend.h"
 
 #include "smoothscaled.h"
+#include "x11desktopwindow.h"
 
 #include <QPainter>
 
@@ -10,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -71,67 +70,6 @@ bool hasError(xcb_connection_t *connection, xcb_void_cookie_t cookie) {
     return error != nullptr;
 }
 
-bool hasDesktopType(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t typeAtom,
-                    xcb_atom_t desktopAtom) {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, typeAtom, XCB_ATOM_ATOM, 0, 16),
-        nullptr));
-    if (!reply || reply->type != XCB_ATOM_ATOM)
-        return false;
-    const auto *types = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply.get()));
-    const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
-    return std::find(types, types + count, desktopAtom) != types + count;
-}
-
-// The class part of WM_CLASS ("Xfdesktop", "Pcmanfm"), empty when unset.
-QString windowClass(xcb_connection_t *connection, xcb_window_t window) {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection,
-        xcb_get_property(connection, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64),
-        nullptr));
-    if (!reply)
-        return {};
-    const QByteArray value(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                           xcb_get_property_value_length(reply.get()));
-    const QList<QByteArray> parts = value.split('\0');
-    return parts.size() > 1 ? QString::fromLocal8Bit(parts.at(1)) : QString();
-}
-
-std::vector<xcb_window_t> children(xcb_connection_t *connection, xcb_window_t window) {
-    const Reply<xcb_query_tree_reply_t> tree(
-        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
-    if (!tree)
-        return {};
-    const xcb_window_t *first = xcb_query_tree_children(tree.get());
-    return {first, first + xcb_query_tree_children_length(tree.get())};
-}
-
-// A shown desktop window (file managers' icon views) covering most of the
-// screen hides the root window and whatever it shows. Returns its program's
-// name, "" when it has none, or nothing when the root is in view.
-std::optional<QString> desktopWindowOver(xcb_connection_t *connection, const xcb_screen_t *screen) {
-    const xcb_atom_t typeAtom = internAtom(connection, "_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t desktopAtom = internAtom(connection, "_NET_WM_WINDOW_TYPE_DESKTOP");
-    const int screenArea = screen->width_in_pixels * screen->height_in_pixels;
-    for (const xcb_window_t topLevel : children(connection, screen->root)) {
-        const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
-            connection, xcb_get_window_attributes(connection, topLevel), nullptr));
-        const Reply<xcb_get_geometry_reply_t> geometry(
-            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, topLevel), nullptr));
-        if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE || !geometry ||
-            geometry->width * geometry->height * 4 < screenArea * 3)
-            continue;
-        // A window manager may have put the desktop window into a frame.
-        std::vector<xcb_window_t> candidates{topLevel};
-        for (const xcb_window_t child : children(connection, topLevel))
-            candidates.push_back(child);
-        for (const xcb_window_t window : candidates)
-            if (hasDesktopType(connection, window, typeAtom, desktopAtom))
-                return windowClass(connection, window);
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 QImage X11RootBackend::renderDesktop(const QImage &bitmap, QSize screen, WallpaperStyle style) {
@@ -167,11 +105,13 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
     const xcb_window_t root = screen->root;
     const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID");
     const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID");
-    if (const std::optional<QString> program = desktopWindowOver(c, screen))
-        return ApplyResult::failure(
-            QStringLiteral("%1 draws its own desktop over the X root window, so Rotafond's "
-                           "wallpaper would stay hidden under it.")
-                .arg(program->isEmpty() ? QStringLiteral("A desktop program") : *program));
+    for (const X11DesktopWindow &window : x11DesktopWindows(c, screen))
+        if (window.coversScreen)
+            return ApplyResult::failure(
+                QStringLiteral("%1 draws its own desktop over the X root window, so Rotafond's "
+                               "wallpaper would stay hidden under it.")
+                    .arg(window.wmClass.isEmpty() ? QStringLiteral("A desktop program")
+                                                  : QString::fromLocal8Bit(window.wmClass)));
 
     if (style == WallpaperStyle::Clear) {
         releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
