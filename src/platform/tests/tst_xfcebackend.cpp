@@ -1,4 +1,5 @@
 #include "desktops/xfcebackend.h"
+#include "screenshot.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,24 +55,6 @@ const char *const BusConfig = R"XML(<busconfig>
   </policy>
 </busconfig>
 )XML";
-
-QImage screenshot() {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    QImage shot;
-    if (auto *reply = xcb_get_image_reply(connection,
-                                          xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                                                        screen->root, 0, 0, screen->width_in_pixels,
-                                                        screen->height_in_pixels, ~0u),
-                                          nullptr)) {
-        shot = QImage(xcb_get_image_data(reply), screen->width_in_pixels, screen->height_in_pixels,
-                      QImage::Format_RGB32)
-                   .copy();
-        std::free(reply);
-    }
-    xcb_disconnect(connection);
-    return shot;
-}
 
 bool near(QRgb a, QRgb b) {
     return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
