@@ -68,7 +68,7 @@ int main(int argc, char **argv) {
     }
     // Everything is saved by now. A worker blocked on a path that does not
     // answer (a dead network share) must not keep the program from ending.
-    if (!QThreadPool::globalInstance()->waitForDone(1500))
+    if (!QThreadPool::globalInstance()->waitForDone(400))
         std::_Exit(exitCode);
     return exitCode;
 }

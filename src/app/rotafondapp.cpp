@@ -37,7 +37,7 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         saveEverything();
         // A change still running is dropped: the program ends within moments.
-        m_cycle.finish(1500);
+        m_cycle.finish(1200);
         if (!m_settings.sync())
             qWarning("Rotafond: the settings and the wallpaper list could not be saved to %s",
                      qPrintable(m_settings.filePath()));
