@@ -33,7 +33,8 @@ ChangeCycle::ChangeCycle(WallpaperList &list, SettingsStore &settings, Wallpaper
 }
 
 ChangeCycle::~ChangeCycle() {
-    if (finish(1500))
+    // The ways out have waited already; do not wait a second time.
+    if (finish(m_finished ? 0 : 1500))
         delete m_pool;
     // Otherwise a worker hangs in the kernel on a dead path; waiting for it
     // would keep the program from ending, so the pool is left to the exit.
@@ -216,6 +217,7 @@ void ChangeCycle::outputFailed(const QString &why) {
 }
 
 bool ChangeCycle::finish(int timeoutMs) {
+    m_finished = true;
     m_pending.reset();
     m_giveUp.stop();
     if (m_cancelRunning)

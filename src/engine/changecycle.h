@@ -100,6 +100,7 @@ private:
     bool m_tickDue = false;
     bool m_showingResult = false;
     bool m_outputFailing = false;
+    bool m_finished = false;
 
     std::optional<Job> m_pending;
     QFutureWatcher<ChangeResult> *m_running = nullptr;
