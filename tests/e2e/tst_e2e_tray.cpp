@@ -132,6 +132,13 @@ void TestE2ETray::withoutATray_theWindowStaysReachable() {
     auto restore = qScopeGuard([&] { qputenv("DISPLAY", sharedDisplay); });
     QProcess wm;
     wm.start("openbox", {});
+    // Stopped on every way out of the test, a failed check included.
+    auto stop = qScopeGuard([&] {
+        for (QProcess *process : {&wm, &server}) {
+            process->terminate();
+            process->waitForFinished();
+        }
+    });
     QVERIFY(wm.waitForStarted());
     const auto wmReady = [] {
         QProcess xprop;
@@ -140,12 +147,6 @@ void TestE2ETray::withoutATray_theWindowStaysReachable() {
     };
     // A loaded machine can take a while to bring up a second server and its manager.
     QTRY_VERIFY_WITH_TIMEOUT(wmReady(), 30000);
-    auto stop = qScopeGuard([&] {
-        for (QProcess *process : {&wm, &server}) {
-            process->terminate();
-            process->waitForFinished();
-        }
-    });
 
     m_rotafond = m_desktop->program();
     m_rotafond->start();
