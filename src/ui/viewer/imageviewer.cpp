@@ -52,6 +52,7 @@ ImageViewer::ImageViewer(Prompter &prompter, QSize screenSize, QWidget *parent)
     setAutoFillBackground(true);
     m_area->setFrameShape(QFrame::NoFrame);
     m_area->setAlignment(Qt::AlignCenter);
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_area->setPalette(black);
     m_area->viewport()->setPalette(black);
     m_area->setWidget(m_picture);
@@ -110,11 +111,37 @@ void ImageViewer::decoded(int generation, const QImage &picture) {
         reportFailure();
         return;
     }
+    m_shownSize = picture.size();
     resize(picture.size());
-    m_picture->resize(picture.size());
     m_picture->setPixmap(QPixmap::fromImage(picture));
+    layoutPicture();
     m_picture->show();
     Q_EMIT pictureShown();
+}
+
+void ImageViewer::layoutPicture() {
+    if (!m_shownSize.isValid())
+        return;
+    // The picture was fitted to the screen by one side. One that then fits
+    // the screen must fit what the window really has (a maximised window
+    // loses its title bar and the panels) and is shown whole; only one still
+    // taller than the screen scrolls, and then only up and down.
+    const QSize usable = size();
+    QSize shown = m_shownSize;
+    if (shown.height() <= m_screenSize.height()) {
+        if (shown.width() > usable.width() || shown.height() > usable.height())
+            shown = shown.scaled(usable, Qt::KeepAspectRatio);
+    } else {
+        const int room = usable.width() - m_area->verticalScrollBar()->sizeHint().width();
+        if (shown.width() > room)
+            shown = QSize(room, std::max(1, shown.height() * room / shown.width()));
+    }
+    m_picture->resize(shown);
+}
+
+void ImageViewer::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    layoutPicture();
 }
 
 void ImageViewer::reportFailure() {
@@ -163,6 +190,7 @@ void ImageViewer::changeEvent(QEvent *event) {
 void ImageViewer::closeEvent(QCloseEvent *event) {
     // A picture still being decoded is no longer wanted.
     ++m_generation;
+    m_shownSize = QSize();
     m_picture->hide();
     m_picture->clear();
     QWidget::closeEvent(event);

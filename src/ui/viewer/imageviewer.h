@@ -37,17 +37,20 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void loadAndFit(const QString &path);
     void decoded(int generation, const QImage &picture);
     void reportFailure();
+    void layoutPicture();
 
     Prompter &m_prompter;
     QSize m_screenSize;
     QScrollArea *m_area;
     QLabel *m_picture;
     int m_generation = 0;
+    QSize m_shownSize; // the decoded picture's size, fitted to the screen
     bool m_prompting = false;
 };

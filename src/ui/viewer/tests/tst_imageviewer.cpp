@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,6 +59,45 @@ private Q_SLOTS:
         QVERIFY(m_prompter.shown.isEmpty());
         QCOMPARE(viewer.windowTitle(),
                  QStringLiteral("Rotafond Image Viewer             Click to Exit"));
+    }
+
+    void picture_fitsTheAreaTheWindowReallyHas_data() {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QSize>("shown");
+        // 1280 x 800 screen; maximised, the window keeps 762 rows below its title.
+        QTest::newRow("fits the screen: shown whole")
+            << QSize(2560, 1600) << QSize(1280, 762) << QSize(1219, 762);
+        QTest::newRow("fits the window") << QSize(640, 400) << QSize(1280, 762) << QSize(640, 400);
+        // Still taller than the screen once its width fits: it scrolls, up and down only.
+        QTest::newRow("taller than the screen")
+            << QSize(2560, 4800) << QSize(1280, 762) << QSize(-1, -1);
+    }
+
+    void picture_fitsTheAreaTheWindowReallyHas() {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, window);
+        QFETCH(QSize, shown);
+        const QString path =
+            writePicture(QDir(m_root.path()), QStringLiteral("p.png"), picture, Qt::darkRed);
+        ImageViewer viewer(m_prompter, QSize(1280, 800));
+        QSignalSpy decoded(&viewer, &ImageViewer::pictureShown);
+        viewer.setPicture(path);
+        viewer.show();
+        QVERIFY(decoded.wait(5000));
+        viewer.resize(window);
+        QCoreApplication::processEvents(); // the scroll area lays out in its own time
+        const QRect geometry = viewer.pictureGeometry();
+        auto *area = viewer.findChild<QScrollArea *>();
+        QVERIFY(!area->horizontalScrollBar()->isVisible());
+        if (shown.isValid()) {
+            QCOMPARE(geometry.size(), shown);
+            QVERIFY(QRect(QPoint(0, 0), window).contains(geometry));
+            QVERIFY(!area->verticalScrollBar()->isVisible());
+        } else {
+            QVERIFY(geometry.width() <= window.width());
+            QVERIFY(area->verticalScrollBar()->isVisible());
+        }
     }
 
     void setPicture_failuresSayErrorLoadingImage_data() {
