@@ -70,8 +70,12 @@ bool RotafondApp::start(StartAction action) {
 void RotafondApp::saveEverything() {
     // Before the list is loaded there is nothing of ours to save, and saving
     // the empty list would wipe the stored one (a second copy ends this way).
-    if (m_mainWindow)
+    if (m_mainWindow) {
         m_autosaver.flush();
+        m_settings.write(
+            SettingsKeys::MainWindowSize,
+            QStringLiteral("%1 x %2").arg(m_mainWindow->width()).arg(m_mainWindow->height()));
+    }
     if (m_defaults)
         m_defaults->save();
 }
@@ -84,6 +88,10 @@ void RotafondApp::showSplash() {
 int RotafondApp::loadMainWindow() {
     m_mainWindow = std::make_unique<MainWindow>(m_list, m_prompter, m_screenSize);
     m_mainWindow->setBeep(m_settings.read(SettingsKeys::Beep) == 1);
+    const QStringList size = m_settings.read(SettingsKeys::MainWindowSize).split(QLatin1Char('x'));
+    if (size.size() == 2)
+        m_mainWindow->resize(QSize(size.at(0).trimmed().toInt(), size.at(1).trimmed().toInt())
+                                 .expandedTo(m_mainWindow->minimumSize()));
     connect(m_mainWindow.get(), &MainWindow::beepToggled, this,
             [this](bool on) { m_settings.write(SettingsKeys::Beep, on ? 1 : 0); });
     connect(m_mainWindow.get(), &MainWindow::changeNowRequested, this, [this](int position) {

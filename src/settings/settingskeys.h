@@ -20,7 +20,7 @@ struct BoolKey {
 };
 
 // Text defaults that depend on the machine the program runs on.
-enum class TextFallback { HalfScreenWidth, HalfScreenHeight, PicturesFolder };
+enum class TextFallback { HalfScreenWidth, HalfScreenHeight, PicturesFolder, Nothing };
 
 struct TextKey {
     const char *section;
@@ -59,6 +59,8 @@ inline constexpr BoolKey PropLarge{Settings, "PropLarge", true};
 inline constexpr IntKey NumberOfFiles{Settings, "NumberOfFiles", 0, 0, INT_MAX};
 inline constexpr IntKey NextFile{Settings, "NextFile", 0, 0, INT_MAX};
 inline constexpr TextKey LastPath{Settings, "Last Path", TextFallback::PicturesFolder};
+// The main window's size as the user left it, "width x height".
+inline constexpr TextKey MainWindowSize{Settings, "Main Window Size", TextFallback::Nothing};
 
 inline constexpr EntryTextSection Files{"Files", "none"};
 inline constexpr EntryFlagSection FileStretchSettings{"FileStretchSettings", true};

@@ -158,6 +158,8 @@ QString SettingsStore::fallbackText(const TextKey &key) const {
         return QString::number(m_environment.screenSize.width() / 2.0);
     case TextFallback::HalfScreenHeight:
         return QString::number(m_environment.screenSize.height() / 2.0);
+    case TextFallback::Nothing:
+        return {};
     case TextFallback::PicturesFolder:
         return m_environment.picturesFolder;
     }

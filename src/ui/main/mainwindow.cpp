@@ -25,6 +25,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -43,6 +44,16 @@ QIcon themed(const char *name, QStyle::StandardPixmap fallback) {
     return QIcon::fromTheme(QLatin1String(name), qApp->style()->standardIcon(fallback));
 }
 
+// Rows as wide as the list, whatever the path's length: a long path is then
+// shortened to fit instead of running off to the right.
+class FitToWidthDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
 QLabel *blackBox() {
     auto *box = new QLabel;
     box->setFixedSize(PreviewSize);
@@ -54,7 +65,7 @@ QLabel *blackBox() {
 
 MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                              Qt::WindowCloseButtonHint)
+                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
     , m_list(list)
     , m_prompter(prompter)
     , m_screenSize(screenSize)
@@ -73,11 +84,13 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     auto *central = new QWidget;
     auto *layout = new QGridLayout(central);
     layout->addWidget(buildListGroup(), 0, 0);
-    layout->addWidget(m_panel, 0, 1);
+    layout->addWidget(m_panel, 0, 1, Qt::AlignTop);
     // The beep caption is the widest line: the panel keeps room for all of it.
     m_panel->setMinimumWidth(m_panel->sizeHint().width());
-    layout->setColumnStretch(0, 0);
-    layout->setColumnStretch(1, 1);
+    // A larger window gives its room to the list, where long paths need it.
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 0);
+    layout->setRowStretch(0, 1);
     m_dimensions->setAlignment(Qt::AlignCenter);
     auto *previewCaption = new QLabel(QStringLiteral("Preview Effect"));
     previewCaption->setAlignment(Qt::AlignCenter);
@@ -121,7 +134,9 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     // The designed client area: 8925 x 6255 twips, below the menu bar.
     layout->setContentsMargins(6, 4, 6, 2);
     layout->setVerticalSpacing(2);
-    setFixedSize(DesignedClientArea + QSize(0, menuBar()->sizeHint().height()));
+    // The designed size is the smallest; the user may make it larger.
+    setMinimumSize(DesignedClientArea + QSize(0, menuBar()->sizeHint().height()));
+    resize(minimumSize());
 }
 
 void MainWindow::buildMenus() {
@@ -209,9 +224,11 @@ QWidget *MainWindow::buildListGroup() {
     connect(m_down, &QToolButton::clicked, this, [this] { moveSelected(+1); });
     m_fileList->setModel(&m_list);
     m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_fileList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_fileList->setItemDelegate(new FitToWidthDelegate(m_fileList));
     m_fileList->setUniformItemSizes(true);
-    m_fileList->setTextElideMode(Qt::ElideNone);
+    // Shortened in the middle, so the file's own name always shows.
+    m_fileList->setTextElideMode(Qt::ElideMiddle);
     m_fileList->setMinimumSize(170, 100);
     // Pictures dropped on the list are added like chosen ones.
     m_fileList->viewport()->setAcceptDrops(true);

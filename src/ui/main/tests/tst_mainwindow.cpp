@@ -57,6 +57,7 @@ private Q_SLOTS:
     void menuAndToolbar_triggerTheSameCommands();
     void clock_showsNoSecondsItCannotKeep();
     void keys_workFromTheListAndAreClaimedOnce();
+    void largerWindow_givesTheListTheRoom();
 
 private:
     QString picture(const QString &name, QSize size) {
@@ -446,6 +447,22 @@ void TestMainWindow::keys_workFromTheListAndAreClaimedOnce() {
         collect(button->text());
     for (const QString &mnemonic : mnemonics)
         QVERIFY2(mnemonics.count(mnemonic) == 1, qPrintable(mnemonic));
+}
+
+void TestMainWindow::largerWindow_givesTheListTheRoom() {
+    fill(1);
+    m_list->append({"/home/someone/Pictures/Holidays/2019/a very long folder name/IMG_0001.jpg",
+                    true, true, false});
+    auto *list = m_window->findChild<QListView *>();
+    const QSize designed = m_window->size();
+    const int listWidth = list->width();
+    m_window->resize(designed.width() - 100, designed.height() - 100);
+    QCOMPARE(m_window->size(), designed); // the designed size is the smallest
+    m_window->resize(designed.width() + 400, designed.height() + 200);
+    QTRY_VERIFY(list->width() >= listWidth + 350);
+    // Long paths lose their middle, never the file's name.
+    QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+    QCOMPARE(list->visualRect(m_list->index(0)).width(), list->viewport()->width());
 }
 
 QTEST_MAIN(TestMainWindow)
