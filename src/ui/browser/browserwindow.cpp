@@ -214,6 +214,9 @@ void BrowserWindow::buildLayout() {
 
 void BrowserWindow::open() {
     if (isVisible()) {
+        // Browse brings a minimised browser back, not only to the front.
+        if (isMinimized())
+            showNormal();
         raise();
         activateWindow();
         return;
@@ -366,6 +369,8 @@ void BrowserWindow::makeThumbnails() {
     m_strip->hide();
     m_strip->clear();
     m_strip->setSelected(m_selectedThumb);
+    // The size shown belongs to a picture of the folder left behind.
+    m_dimensions->clear();
 
     m_currentPath = folderWithSlash();
     const int total = int(m_files.size());

@@ -116,12 +116,17 @@ void ThumbnailStrip::paintEvent(QPaintEvent *event) {
             if (index == m_selected && hasFocus())
                 option.state |= QStyle::State_HasFocus;
             style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, this);
+            // A sunken bevel alone is hard to see in many styles: the selected
+            // cell is marked in the palette's highlight.
+            if (index == m_selected)
+                painter.fillRect(cell.adjusted(2, 2, -2, -2), palette().color(QPalette::Highlight));
             const int pictureTop = cell.top() + 3;
             painter.drawImage(cell.left() + (CellSize.width() - CanvasSize.width()) / 2, pictureTop,
                               picture(index));
             const QRect captionArea(cell.left(), pictureTop + CanvasSize.height(), cell.width(),
                                     cell.bottom() - pictureTop - CanvasSize.height());
-            painter.setPen(palette().color(QPalette::ButtonText));
+            painter.setPen(palette().color(index == m_selected ? QPalette::HighlightedText
+                                                               : QPalette::ButtonText));
             painter.drawText(captionArea, Qt::AlignCenter, m_cells.at(index).caption);
         }
     }

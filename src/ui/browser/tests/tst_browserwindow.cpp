@@ -248,6 +248,21 @@ private Q_SLOTS:
         m_browser->viewSelectedImage();
         QCOMPARE(viewed.size(), 1);
         QCOMPARE(viewed.first().first().toString(), pictures.filePath(QStringLiteral("a.png")));
+        // The selected cell stands out in the highlight colour.
+        auto *strip = m_browser->findChild<ThumbnailStrip *>();
+        QCOMPARE(strip->grab().toImage().pixel(4, 4),
+                 strip->palette().color(QPalette::Highlight).rgb());
+        // Another folder: the size shown was the old folder's picture.
+        navigate(picturesFolder(2));
+        QVERIFY(!texts().contains(QStringLiteral("1024 x 768")));
+    }
+
+    void open_bringsAMinimisedBrowserBack() {
+        openOn(picturesFolder(1));
+        m_browser->showMinimized();
+        QTRY_VERIFY(m_browser->isMinimized());
+        m_browser->open();
+        QVERIFY(!m_browser->isMinimized());
     }
 
     void rightClick_selectsTheCellAndOffersViewInBold() {
