@@ -1,6 +1,7 @@
 # Debian packages the project needs; sourced by run.sh and test.sh.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
-                qt6-qpa-plugins libglib2.0-dev libxcb1-dev libxcb-image0-dev fonts-comic-neue)
+                qt6-qpa-plugins libglib2.0-dev libxcb1-dev libxcb-image0-dev fonts-comic-neue
+                libqt6svg6)
 TEST_PACKAGES=(xvfb xauth x11-utils openbox trayer dbus-daemon dbus-x11 xdotool wmctrl
                desktop-file-utils libglib2.0-bin tumbler hsetroot
                # The desktops' own programs, so each backend is proven against them.

@@ -257,6 +257,25 @@ private Q_SLOTS:
         QVERIFY(!texts().contains(QStringLiteral("1024 x 768")));
     }
 
+    void svgPictures_areShownAndAdded() {
+        const QString path = folder(QStringLiteral("drawings"));
+        QFile svg(path + QStringLiteral("/sun.svg"));
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns='http://www.w3.org/2000/svg' width='640' height='480'>"
+                  "<circle cx='320' cy='240' r='200' fill='orange'/></svg>");
+        svg.close();
+        openOn(path);
+        auto *strip = m_browser->findChild<ThumbnailStrip *>();
+        QCOMPARE(strip->count(), 1);
+        const QImage cell = strip->picture(0);
+        QCOMPARE(cell.pixelColor(cell.width() / 2, cell.height() / 2).name(),
+                 QStringLiteral("#ffa500"));
+        QSignalSpy added(m_browser.get(), &BrowserWindow::addAllFinished);
+        m_browser->addAllImages();
+        QVERIFY(added.wait(5000));
+        QCOMPARE(listedPaths(), QStringList{svg.fileName()});
+    }
+
     void open_bringsAMinimisedBrowserBack() {
         openOn(picturesFolder(1));
         m_browser->showMinimized();
