@@ -1,14 +1,12 @@
 #include "desktoppicture.h"
 
-#include "numeric.h"
+#include "drawing.h"
 #include "picturefile.h"
 #include "smoothscaled.h"
 #include "uprightsize.h"
 
 #include <QFile>
 #include <QImageReader>
-
-#include <algorithm>
 
 namespace {
 
@@ -67,14 +65,6 @@ QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle st
         break;
     }
     return whole;
-}
-
-QSize DesktopPicture::proportionalSize(QSize picture, QSize screen) {
-    const float w = float(picture.width());
-    const float h = float(picture.height());
-    if (w <= h)
-        return {std::max(1, roundHalfEven(float(screen.height()) * w / h)), screen.height()};
-    return {screen.width(), std::max(1, roundHalfEven(float(screen.width()) * h / w))};
 }
 
 QImage DesktopPicture::visiblePart(QString *error) {

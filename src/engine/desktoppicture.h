@@ -32,8 +32,6 @@ public:
     // The part of a picture of the given size that a screen shows when it is
     // centred or tiled from the top-left corner.
     static QRect visibleRect(QSize picture, QSize screen, WallpaperStyle style);
-    // The size composeProportional gives a picture of the given size.
-    static QSize proportionalSize(QSize picture, QSize screen);
 
 private:
     QImage decode(QSize scaledTo, QRect clip, QString *error) const;

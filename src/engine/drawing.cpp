@@ -8,15 +8,16 @@
 #include <algorithm>
 #include <cmath>
 
-QImage composeProportional(const QImage &picture, QSize screen) {
+QSize proportionalSize(QSize picture, QSize screen) {
     const float w = float(picture.width());
     const float h = float(picture.height());
-    QSize size;
     if (w <= h)
-        size = QSize(std::max(1, roundHalfEven(float(screen.height()) * w / h)), screen.height());
-    else
-        size = QSize(screen.width(), std::max(1, roundHalfEven(float(screen.width()) * h / w)));
-    return stretchIntoSurface(picture, size);
+        return {std::max(1, roundHalfEven(float(screen.height()) * w / h)), screen.height()};
+    return {screen.width(), std::max(1, roundHalfEven(float(screen.width()) * h / w))};
+}
+
+QImage composeProportional(const QImage &picture, QSize screen) {
+    return stretchIntoSurface(picture, proportionalSize(picture.size(), screen));
 }
 
 QImage stretchIntoSurface(const QImage &source, QSize destination) {

@@ -11,6 +11,8 @@
 // The picture scaled until its longer side equals the matching screen side.
 // The other side may overflow the screen.
 QImage composeProportional(const QImage &picture, QSize screen);
+// The size composeProportional gives a picture of the given size.
+QSize proportionalSize(QSize picture, QSize screen);
 
 // The whole source scaled onto a destination of the given size, in its colours
 // whatever its pixel format.
