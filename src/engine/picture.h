@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QImage>
-#include <QString>
-
-// Decodes a picture file, turned upright by its Exif orientation. Pictures
-// beyond the allocation limit fail like undecodable ones, so a huge or
-// malicious file can neither exhaust memory nor crash the program.
+// How pictures are decoded everywhere. Pictures beyond the allocation limit
+// fail like undecodable ones, so a huge or malicious file can neither exhaust
+// memory nor crash the program.
 class Picture {
 public:
     static constexpr int AllocationLimitMb = 512; // a 24 MP photo needs about 92 MB
@@ -16,7 +13,4 @@ public:
     // Raises Qt's allocation limit for every decoder. Call it once, before
     // anything decodes: the limit is shared by all threads.
     static void setUpDecoding();
-
-    // Blocks on the file and the decoder: call it on a worker.
-    static QImage load(const QString &path, QString *error);
 };
