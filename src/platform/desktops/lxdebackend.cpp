@@ -20,9 +20,6 @@ ApplyResult LxdeBackend::apply(const QString &path, const QImage &, WallpaperSty
     case WallpaperStyle::Stretch:
         break;
     }
-    const QString mode = style == WallpaperStyle::Tile     ? QStringLiteral("tile")
-                         : style == WallpaperStyle::Center ? QStringLiteral("center")
-                                                           : QStringLiteral("stretch");
     return runProgram(program, {QStringLiteral("--set-wallpaper"), path,
-                                QStringLiteral("--wallpaper-mode"), mode});
+                                QStringLiteral("--wallpaper-mode"), styleWord(style)});
 }

@@ -41,21 +41,6 @@ ApplyResult showPlainBlack() {
                                 QStringLiteral("--wallpaper-mode"), QStringLiteral("stretch")});
 }
 
-QString modeName(WallpaperStyle style) {
-    switch (style) {
-    case WallpaperStyle::Tile:
-        return QStringLiteral("tile");
-    case WallpaperStyle::Center:
-        return QStringLiteral("center");
-    case WallpaperStyle::Stretch:
-        return QStringLiteral("stretch");
-    case WallpaperStyle::Unchanged:
-    case WallpaperStyle::Clear:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 ApplyResult LxqtBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
@@ -72,7 +57,7 @@ ApplyResult LxqtBackend::apply(const QString &path, const QImage &, WallpaperSty
             return plain;
     }
     QStringList arguments{QStringLiteral("--set-wallpaper"), path};
-    if (const QString mode = modeName(style); !mode.isEmpty())
+    if (const QString mode = styleWord(style); !mode.isEmpty())
         arguments << QStringLiteral("--wallpaper-mode") << mode;
     return runProgram(program, arguments);
 }

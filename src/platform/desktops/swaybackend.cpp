@@ -18,18 +18,10 @@ extern char **environ;
 
 namespace {
 
+// sway and swaybg have no "keep the style": Unchanged centres.
 QString modeName(WallpaperStyle style) {
-    switch (style) {
-    case WallpaperStyle::Tile:
-        return QStringLiteral("tile");
-    case WallpaperStyle::Stretch:
-        return QStringLiteral("stretch");
-    case WallpaperStyle::Center:
-    case WallpaperStyle::Unchanged:
-    case WallpaperStyle::Clear:
-        break;
-    }
-    return QStringLiteral("center");
+    const QString word = styleWord(style);
+    return word.isEmpty() ? QStringLiteral("center") : word;
 }
 
 // sway splits its commands at ';' and ',', and shell-expands a background path
