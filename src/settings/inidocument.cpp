@@ -489,21 +489,11 @@ QByteArray IniDocument::serialize() const {
 }
 
 const QString *IniDocument::find(QLatin1StringView section, const QString &key) const {
-    const qsizetype index = sectionIndex(section);
-    if (index < 0)
-        return nullptr;
-    const Section &found = m_sections.at(index);
-    const qsizetype position = found.indexOf(key);
-    return position < 0 ? nullptr : &found.values.at(position);
+    return findValue(section, key);
 }
 
 const QString *IniDocument::find(QLatin1StringView section, qsizetype position) const {
-    const qsizetype index = sectionIndex(section);
-    if (index < 0)
-        return nullptr;
-    const Section &found = m_sections.at(index);
-    const qsizetype at = found.indexOf(position);
-    return at < 0 ? nullptr : &found.values.at(at);
+    return findValue(section, position);
 }
 
 bool IniDocument::set(QLatin1StringView section, const QString &key, const QString &value) {

@@ -57,5 +57,16 @@ private:
         return -1;
     }
 
+    // Key is a key's text or its number.
+    template <typename Key>
+    const QString *findValue(QLatin1StringView section, const Key &key) const {
+        const qsizetype index = sectionIndex(section);
+        if (index < 0)
+            return nullptr;
+        const Section &found = m_sections.at(index);
+        const qsizetype at = found.indexOf(key);
+        return at < 0 ? nullptr : &found.values.at(at);
+    }
+
     QList<Section> m_sections;
 };
