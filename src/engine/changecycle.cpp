@@ -124,16 +124,6 @@ void ChangeCycle::startNext() {
         ChangeRequest request{m_list.entries(), counter, m_settings.read(SettingsKeys::NextFile),
                               !m_introRunning, m_screenSize};
         m_runningNext = request.next;
-        if (m_list.isEmpty()) {
-            // Nothing to decode: the answer is known at once.
-            ChangeResult empty;
-            empty.outcome = ChangeOutcome::EmptyList;
-            empty.next = request.next;
-            applyResult(empty, job.kind);
-            Q_EMIT changeFinished(empty.outcome);
-            startNext();
-            return;
-        }
         future = QtConcurrent::run(
             m_pool, [request = std::move(request), &files = m_files, &desktop = m_desktop,
                      cancelled] { return runChange(request, files, desktop, *cancelled); });
