@@ -1,8 +1,9 @@
 // Times wallpaper changes of large pictures on the X root window: from the
-// request to the root's property being set, beside hsetroot on the same file
+// request to the root's property being set, with the screen as one monitor
+// and as two side by side (its halves), beside hsetroot on the same file
 // (interleaved runs, medians), the longest stall of the UI thread during a
-// change, and the peak memory. Needs an X display:
-//   scripts/with-desktop.sh build/release/bench/bench_wallpaperchange [rounds]
+// change, and the peak memory. Needs an X display; two 2560x1440 monitors:
+//   xvfb-run -s "-screen 0 5120x1440x24" build/release/bench/bench_wallpaperchange [rounds]
 #include "changecycle.h"
 #include "cyclehost.h"
 #include "desktops/x11rootbackend.h"
@@ -116,14 +117,18 @@ int main(int argc, char **argv) {
     makePhoto(QSize(6000, 4000)).save(jpeg, "JPEG", 90);
     const QString png = dir.filePath("screen.png");
     makePhoto(QSize(5120, 2880)).save(png, "PNG");
-    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const int width = QGuiApplication::primaryScreen()->size().width();
+    const int height = QGuiApplication::primaryScreen()->size().height();
+    // The screen once as one monitor, and its halves as two side by side.
+    const QList<Monitor> one{{QStringLiteral("A"), QRect(0, 0, width / 2, height)}};
+    const QList<Monitor> two{one.first(),
+                             {QStringLiteral("B"), QRect(width / 2, 0, width / 2, height)}};
 
     SettingsStore settings(dir.filePath("Rotafond.conf"), {});
     WallpaperList list;
     WallpaperFiles files(dir.filePath("data"));
     TimedDesktop desktop;
     QuietHost host;
-    ChangeCycle cycle(list, settings, files, desktop, host, screen);
 
     const QString hsetroot = QStandardPaths::findExecutable("hsetroot");
     struct Mode {
@@ -137,27 +142,30 @@ int main(int argc, char **argv) {
         {"stretch (SS)", true, false, false, "-full"},
         {"proportional (SP)", true, true, false, nullptr},
     };
-    out << "On a " << screen.width() << "x" << screen.height() << " screen, medians of " << rounds
+    out << "Monitors of " << width / 2 << "x" << height << ", medians of " << rounds
         << " interleaved runs (ms); to root = request to the root's property set\n";
     for (const auto &[label, path] :
          {std::pair{"6000x4000 JPEG", jpeg}, std::pair{"5120x2880 PNG", png}}) {
         out << label << "\n";
         for (const Mode &mode : modes) {
             list.reset({{path, mode.resize, mode.proportional, mode.tiled}});
-            QList<double> ours, stalls, theirs;
+            QList<double> oneMonitor, twoMonitors, stalls, theirs;
             for (int round = 0; round < rounds; ++round) {
-                const ChangeTiming timing = timeChange(cycle, desktop);
-                ours.append(timing.toRootMs);
-                stalls.append(timing.longestStallMs);
+                for (const QList<Monitor> *layout : {&one, &two}) {
+                    ChangeCycle cycle(list, settings, files, desktop, host, *layout);
+                    const ChangeTiming timing = timeChange(cycle, desktop);
+                    (layout == &one ? oneMonitor : twoMonitors).append(timing.toRootMs);
+                    stalls.append(timing.longestStallMs);
+                }
                 if (mode.hsetrootOption && !hsetroot.isEmpty())
                     theirs.append(timeHsetroot(hsetroot, mode.hsetrootOption, path));
             }
             out << "  " << qSetFieldWidth(18) << Qt::left << mode.name << qSetFieldWidth(0)
-                << " to root " << median(ours) << "  longest UI stall "
+                << " one monitor " << median(oneMonitor) << "  two " << median(twoMonitors)
+                << "  ratio " << median(twoMonitors) / median(oneMonitor) << "  longest UI stall "
                 << *std::max_element(stalls.begin(), stalls.end());
             if (!theirs.isEmpty())
-                out << "  hsetroot " << median(theirs) << "  ratio "
-                    << median(ours) / median(theirs);
+                out << "  hsetroot (whole screen) " << median(theirs);
             out << "\n";
         }
     }

@@ -7,7 +7,9 @@ TEST_PACKAGES=(xvfb xauth x11-utils openbox trayer dbus-daemon dbus-x11 xdotool 
                # The desktops' own programs, so each backend is proven against them.
                gsettings-desktop-schemas mate-desktop-common cinnamon-desktop-data
                dconf-service dconf-cli xfdesktop4 xfconf caja pcmanfm-qt pcmanfm
-               sway swaybg sway-backgrounds grim)
+               sway swaybg sway-backgrounds grim
+               # Two monitors of different sizes on one X server.
+               xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
 
 # Installs whichever of the given packages are missing (apt-get update first).
 ensure_packages() {

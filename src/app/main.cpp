@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "monitors.h"
 #include "picture.h"
 #include "programicon.h"
 #include "rotafondapp.h"
@@ -45,8 +46,8 @@ int main(int argc, char **argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     SettingsEnvironment environment;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        environment.screenSize = screen->size();
+    // What the primary monitor shows, in its own pixels.
+    environment.screenSize = primaryMonitorSize(currentMonitors());
     environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (environment.picturesFolder.isEmpty() || !QDir(environment.picturesFolder).exists())
         environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);

@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QScreen>
 #include <QSessionManager>
 
 RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &environment,
@@ -25,7 +26,7 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     , m_files(paths.dataFolder)
     , m_desktop(std::move(desktop))
     , m_screenSize(environment.screenSize.toSize())
-    , m_cycle(m_list, m_settings, m_files, *m_desktop, *this, m_screenSize)
+    , m_cycle(m_list, m_settings, m_files, *m_desktop, *this, currentMonitors())
     , m_prompter(
           m_messageBoxes, [this] { m_cycle.hold(); }, [this] { m_cycle.release(); })
     , m_autostart(paths.autostartFolder)
@@ -51,6 +52,7 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
     connect(&m_tray, &TrayManager::exitRequested, this, &RotafondApp::exitDialogue);
     connect(&m_tray, &TrayManager::aboutRequested, this, [this] { showAbout(nullptr); });
     connect(&m_cycle, &ChangeCycle::ticked, this, &RotafondApp::keepReachable);
+    connect(&m_monitors, &MonitorWatcher::monitorsChanged, &m_cycle, &ChangeCycle::setMonitors);
     connect(&m_settings, &SettingsStore::writeFailed, this, &RotafondApp::storeFailed);
     connect(&m_settings, &SettingsStore::writeRecovered, this, [this] {
         if (m_mainWindow)
@@ -305,7 +307,9 @@ void RotafondApp::showBrowser() {
 
 void RotafondApp::showViewer(const QString &path) {
     if (!m_viewer)
-        m_viewer = std::make_unique<ImageViewer>(m_prompter, m_screenSize);
+        m_viewer = std::make_unique<ImageViewer>(
+            m_prompter, QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size()
+                                                         : m_screenSize);
     m_viewer->setPicture(path);
     m_viewer->showViewer();
 }

@@ -10,6 +10,7 @@
 #include "listautosaver.h"
 #include "measurerun.h"
 #include "messageboxprompter.h"
+#include "monitors.h"
 #include "quitsignals.h"
 #include "settingsstore.h"
 #include "shellopen.h"
@@ -86,6 +87,7 @@ private:
     std::unique_ptr<DesktopBackend> m_desktop;
     QSize m_screenSize;
     ChangeCycle m_cycle;
+    MonitorWatcher m_monitors;
     MessageBoxPrompter m_messageBoxes;
     HoldingPrompter m_prompter;
     Autostart m_autostart;

@@ -10,7 +10,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 ChangeCycle::ChangeCycle(WallpaperList &list, SettingsStore &settings, WallpaperFiles &files,
-                         DesktopBackend &desktop, CycleHost &host, QSize screenSize,
+                         DesktopBackend &desktop, CycleHost &host, QList<Monitor> monitors,
                          QObject *parent)
     : QObject(parent)
     , m_list(list)
@@ -18,7 +18,7 @@ ChangeCycle::ChangeCycle(WallpaperList &list, SettingsStore &settings, Wallpaper
     , m_files(files)
     , m_desktop(desktop)
     , m_host(host)
-    , m_screenSize(screenSize)
+    , m_monitors(std::move(monitors))
     , m_pool(new QThreadPool) {
     // Changes run one at a time; the spare threads serve the changes that
     // follow one stuck on a path that does not answer.
@@ -89,6 +89,15 @@ void ChangeCycle::clearWallpaper() {
     request({Kind::Clear});
 }
 
+void ChangeCycle::setMonitors(const QList<Monitor> &monitors) {
+    if (monitors == m_monitors)
+        return;
+    m_monitors = monitors;
+    const int position = m_shown ? int(m_list.entries().indexOf(*m_shown)) : -1;
+    if (position >= 0 && !m_introRunning)
+        request({Kind::Redraw, position});
+}
+
 void ChangeCycle::request(Job job) {
     if (m_running)
         m_cancelRunning->store(true);
@@ -122,7 +131,7 @@ void ChangeCycle::startNext() {
                              counter + 2 > m_list.count() ? 0 : counter + 1);
         }
         ChangeRequest request{m_list.entries(), counter, m_settings.read(SettingsKeys::NextFile),
-                              !m_introRunning, m_screenSize};
+                              !m_introRunning, m_monitors};
         m_runningNext = request.next;
         future = QtConcurrent::run(
             m_pool, [request = std::move(request), &files = m_files, &desktop = m_desktop,
@@ -166,6 +175,8 @@ void ChangeCycle::applyResult(const ChangeResult &result, Kind kind) {
     if (kind == Kind::Clear) {
         if (result.outcome == ChangeOutcome::OutputFailed)
             m_host.reportChangeFailure(result.error);
+        else
+            m_shown.reset();
         return;
     }
     for (const RemovedEntry &removed : result.removed)
@@ -175,7 +186,8 @@ void ChangeCycle::applyResult(const ChangeResult &result, Kind kind) {
     switch (result.outcome) {
     case ChangeOutcome::Shown:
         m_outputFailing = false;
-        if (m_host.beepEnabled())
+        m_shown = result.shown;
+        if (kind != Kind::Redraw && m_host.beepEnabled())
             m_host.beep();
         break;
     case ChangeOutcome::EmptyList:

@@ -5,7 +5,6 @@
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <QSize>
 #include <QTimer>
 
 #include <memory>
@@ -32,7 +31,7 @@ public:
     static constexpr int GiveUpMs = 20000;
 
     ChangeCycle(WallpaperList &list, SettingsStore &settings, WallpaperFiles &files,
-                DesktopBackend &desktop, CycleHost &host, QSize screenSize,
+                DesktopBackend &desktop, CycleHost &host, QList<Monitor> monitors,
                 QObject *parent = nullptr);
     ~ChangeCycle() override;
 
@@ -57,6 +56,8 @@ public:
     void setNextWallpaper(int &counter);
     // Leaves the desktop without a picture.
     void clearWallpaper();
+    // The monitors changed: the entry on the desktop is composed again for them.
+    void setMonitors(const QList<Monitor> &monitors);
 
     bool isChanging() const { return m_running != nullptr || m_pending.has_value(); }
     // For the ways out: drops what waits, and waits up to timeoutMs for the
@@ -70,7 +71,8 @@ Q_SIGNALS:
     void changeFinished(ChangeCycle::Outcome outcome);
 
 private:
-    enum class Kind { Advance, Show, Clear };
+    // Redraw shows the entry on the desktop again, without a beep.
+    enum class Kind { Advance, Show, Redraw, Clear };
     struct Job {
         Kind kind;
         int counter = 0;
@@ -89,7 +91,8 @@ private:
     WallpaperFiles &m_files;
     DesktopBackend &m_desktop;
     CycleHost &m_host;
-    QSize m_screenSize;
+    QList<Monitor> m_monitors;
+    std::optional<WallpaperEntry> m_shown;
     QTimer m_timer;
     QTimer m_giveUp;
     QThreadPool *m_pool;

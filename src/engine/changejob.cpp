@@ -32,15 +32,18 @@ private:
     QHash<QString, bool> m_missingFolders;
 };
 
-EntryState show(const WallpaperEntry &entry, QSize screen, WallpaperFiles &files,
+EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, WallpaperFiles &files,
                 DesktopBackend &desktop, const std::atomic_bool &cancelled, QString *error) {
-    DesktopPicture picture(entry, screen);
+    DesktopPicture picture(entry, primaryMonitorSize(monitors));
     if (!picture.readHeader(error))
         return EntryState::Broken;
-    const WallpaperStyle style = picture.composition().style;
+    // A desktop with one picture for all monitors gets them composed one by one.
+    const bool spanned =
+        desktop.drawsFromPixels() || (monitors.size() > 1 && desktop.spansMonitors());
+    const WallpaperStyle style = spanned ? WallpaperStyle::Span : picture.composition().style;
     if (desktop.drawsFromPixels()) {
         // Show first, then write the full bitmap that no desktop is waiting for.
-        const QImage visible = picture.visiblePart(error);
+        const QImage visible = picture.desktop(monitors, error);
         if (visible.isNull())
             return EntryState::Broken;
         if (cancelled)
@@ -56,17 +59,21 @@ EntryState show(const WallpaperEntry &entry, QSize screen, WallpaperFiles &files
         return files.writeBitmap(bitmap, error) ? EntryState::Shown : EntryState::OutputFailed;
     }
     const QImage bitmap = picture.bitmap(error);
-    if (bitmap.isNull())
+    const QImage shown = spanned ? picture.desktop(monitors, error) : bitmap;
+    if (bitmap.isNull() || shown.isNull())
         return EntryState::Broken;
     if (cancelled)
         return EntryState::Cancelled;
     if (!files.writeBitmap(bitmap, error))
         return EntryState::OutputFailed;
-    const QString path =
-        desktop.wantsFreshFileName() ? files.freshlyNamedCopy(error) : files.bitmapPath();
+    QString path = files.bitmapPath();
+    if (spanned)
+        path = files.freshlyNamedSpan(shown, error);
+    else if (desktop.wantsFreshFileName())
+        path = files.freshlyNamedCopy(error);
     if (path.isEmpty())
         return EntryState::OutputFailed;
-    const ApplyResult applied = desktop.apply(path, bitmap, style);
+    const ApplyResult applied = desktop.apply(path, shown, style);
     if (!applied.ok) {
         *error = applied.error;
         return EntryState::OutputFailed;
@@ -100,11 +107,12 @@ ChangeResult runChange(const ChangeRequest &request, WallpaperFiles &files, Desk
         QString error;
         EntryState state = reachability.check(entry.filePath);
         if (state == EntryState::Reachable)
-            state = show(entry, request.screen, files, desktop, cancelled, &error);
+            state = show(entry, request.monitors, files, desktop, cancelled, &error);
         switch (state) {
         case EntryState::Reachable:
         case EntryState::Shown:
             result.outcome = ChangeOutcome::Shown;
+            result.shown = entry;
             return result;
         case EntryState::OutputFailed:
             // Not the entry's fault: it stays, and the walk stops here.

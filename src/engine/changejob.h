@@ -1,10 +1,10 @@
 #pragma once
 
 #include "desktopbackend.h"
+#include "monitors.h"
 #include "wallpaperentry.h"
 
 #include <QList>
-#include <QSize>
 #include <QString>
 
 #include <atomic>
@@ -20,7 +20,7 @@ struct ChangeRequest {
     int counter = 0;           // the entry to show first
     int next = 0;              // "NextFile" as stored when the change started
     bool walkOnFailure = true; // false while the introduction runs
-    QSize screen;
+    QList<Monitor> monitors;   // the primary first
 };
 
 struct RemovedEntry {
@@ -32,7 +32,8 @@ struct ChangeResult {
     ChangeOutcome outcome = ChangeOutcome::EntryFailed;
     // Entries whose files are gone or are no pictures, in the order they left the list.
     QList<RemovedEntry> removed;
-    int next = 0; // "NextFile" once the walk has ended
+    int next = 0;         // "NextFile" once the walk has ended
+    WallpaperEntry shown; // the entry on the desktop when the outcome is Shown
     QString error;
 };
 

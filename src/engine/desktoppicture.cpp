@@ -2,11 +2,13 @@
 
 #include "drawing.h"
 #include "picturefile.h"
+#include "screenrender.h"
 #include "smoothscaled.h"
 #include "uprightsize.h"
 
 #include <QFile>
 #include <QImageReader>
+#include <QPainter>
 
 namespace {
 
@@ -62,31 +64,63 @@ QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle st
     case WallpaperStyle::Stretch:
     case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Span:
         break;
     }
     return whole;
 }
 
-QImage DesktopPicture::visiblePart(QString *error) {
-    if (m_composition.proportional)
-        return bitmap(error);
-    if (m_composition.style == WallpaperStyle::Stretch)
-        return decode(m_screen, {}, error);
-    const QRect visible = visibleRect(m_natural, m_screen, m_composition.style);
-    if (visible.size() == m_natural)
-        return bitmap(error);
-    return decode({}, visible, error);
-}
-
 QImage DesktopPicture::bitmap(QString *error) {
-    if (m_bitmap.isNull())
-        m_bitmap =
-            decode(m_composition.proportional ? proportionalSize(m_natural, m_screen) : QSize(), {},
-                   error);
+    if (m_bitmap.isNull()) {
+        const QSize size =
+            m_composition.proportional ? proportionalSize(m_natural, m_screen) : QSize();
+        m_bitmap = decode(size, size, {}, error);
+    }
     return m_bitmap;
 }
 
-QImage DesktopPicture::decode(QSize scaledTo, QRect clip, QString *error) const {
+QImage DesktopPicture::coveringPart(QSize cover, QPoint *origin, QString *error) {
+    *origin = QPoint(0, 0);
+    if (m_composition.proportional) {
+        const QSize size = proportionalSize(m_natural, cover);
+        return size == proportionalSize(m_natural, m_screen) ? bitmap(error)
+                                                             : decode(size, size, {}, error);
+    }
+    if (m_composition.style == WallpaperStyle::Stretch)
+        return decode(cover, {}, {}, error);
+    const QRect visible = visibleRect(m_natural, cover, m_composition.style);
+    if (visible.size() == m_natural)
+        return bitmap(error);
+    *origin = visible.topLeft();
+    return decode({}, {}, visible, error);
+}
+
+QImage DesktopPicture::desktop(const QList<Monitor> &monitors, QString *error) {
+    QSize cover(0, 0);
+    for (const Monitor &monitor : monitors)
+        cover = cover.expandedTo(monitor.rect.size());
+    // One decode serves every monitor: it covers the largest of them.
+    QPoint origin;
+    const QImage part = coveringPart(cover, &origin, error);
+    if (part.isNull())
+        return {};
+    QImage desktop(desktopSize(monitors), QImage::Format_RGB32);
+    desktop.fill(Qt::black);
+    QPainter painter(&desktop);
+    const WallpaperStyle style = m_composition.style;
+    for (const Monitor &monitor : monitors) {
+        const QSize screen = monitor.rect.size();
+        QImage shown = part;
+        if (m_composition.proportional)
+            shown = smoothScaled(part, proportionalSize(m_natural, screen));
+        else if (style != WallpaperStyle::Stretch)
+            shown = part.copy(visibleRect(m_natural, screen, style).translated(-origin));
+        painter.drawImage(monitor.rect.topLeft(), renderScreen(shown, screen, style));
+    }
+    return desktop;
+}
+
+QImage DesktopPicture::decode(QSize reduceFor, QSize scaledTo, QRect clip, QString *error) const {
     const std::unique_ptr<QFile> file = openPictureFile(m_entry.filePath, error);
     if (!file)
         return {};
@@ -95,10 +129,10 @@ QImage DesktopPicture::decode(QSize scaledTo, QRect clip, QString *error) const 
     // Decoders clip in the file's own orientation: a turned picture is cut afterwards.
     if (clip.isValid() && !m_turned)
         reader.setClipRect(clip);
-    if (scaledTo.isValid() && m_format == "jpeg") {
+    if (reduceFor.isValid() && m_format == "jpeg") {
         const bool sideways = turnsSideways(reader.transformation());
         const QSize stored = sideways ? m_natural.transposed() : m_natural;
-        const QSize target = sideways ? scaledTo.transposed() : scaledTo;
+        const QSize target = sideways ? reduceFor.transposed() : reduceFor;
         const QSize reduced = jpegReducedSize(stored, target);
         if (reduced != stored)
             reader.setScaledSize(reduced);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "displaymode.h"
+#include "monitors.h"
 #include "wallpaperentry.h"
 
 #include <QImage>
@@ -10,10 +11,11 @@
 
 // Decodes an entry's picture into what the desktop needs, and no more: a
 // resized picture is decoded at the smallest reduced size that still covers
-// its target, and a desktop that draws from our pixels gets only the part of
-// an unresized picture that the screen can show.
+// its target, and for the desktop's own picture only the part of an
+// unresized picture that the monitors can show is decoded.
 class DesktopPicture {
 public:
+    // screen: the primary monitor, which the bitmap is composed for.
     DesktopPicture(const WallpaperEntry &entry, QSize screen);
 
     // Reads the picture's header; false when the file is not a readable picture.
@@ -22,19 +24,24 @@ public:
     Composition composition() const { return m_composition; }
     QSize naturalSize() const { return m_natural; }
 
-    // What a desktop that draws from our pixels must draw with the
-    // composition's style to show the same as the full bitmap would.
-    QImage visiblePart(QString *error);
     // The bitmap the entry composes to ("Rotafond.bmp"): the picture itself, or
     // its proportional composition.
     QImage bitmap(QString *error);
+    // The whole desktop: each monitor shows the entry as a screen of its own
+    // size would, at its place, black between them.
+    QImage desktop(const QList<Monitor> &monitors, QString *error);
 
     // The part of a picture of the given size that a screen shows when it is
     // centred or tiled from the top-left corner.
     static QRect visibleRect(QSize picture, QSize screen, WallpaperStyle style);
 
 private:
-    QImage decode(QSize scaledTo, QRect clip, QString *error) const;
+    // reduceFor: the size a JPEG's reduced decode must still cover;
+    // scaledTo: the size the result is scaled to.
+    QImage decode(QSize reduceFor, QSize scaledTo, QRect clip, QString *error) const;
+    // What screens up to cover's size show of the picture, decoded once;
+    // origin is where it lies in the picture.
+    QImage coveringPart(QSize cover, QPoint *origin, QString *error);
 
     WallpaperEntry m_entry;
     QSize m_screen;

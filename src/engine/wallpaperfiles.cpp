@@ -63,12 +63,16 @@ QString WallpaperFiles::getWindowsFolder() const {
 }
 
 bool WallpaperFiles::writeBitmap(const QImage &bitmap, QString *error) const {
+    return writeImage(bitmapPath(), bitmap, error);
+}
+
+bool WallpaperFiles::writeImage(const QString &path, const QImage &bitmap, QString *error) const {
     const QString folder = getWindowsFolder();
     if (!QFileInfo(folder).isDir()) {
         *error = QStringLiteral("Cannot create the folder %1.").arg(folder);
         return false;
     }
-    QSaveFile file(bitmapPath());
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
         return false;
@@ -80,7 +84,16 @@ bool WallpaperFiles::writeBitmap(const QImage &bitmap, QString *error) const {
     return true;
 }
 
+QString WallpaperFiles::freshlyNamedSpan(const QImage &desktop, QString *error) {
+    const QString span = getWindowsFolder() + QStringLiteral("Rotafond-spanned.bmp");
+    return writeImage(span, desktop, error) ? freshlyNamedCopy(span, error) : QString();
+}
+
 QString WallpaperFiles::freshlyNamedCopy(QString *error) {
+    return freshlyNamedCopy(bitmapPath(), error);
+}
+
+QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) {
     const QString folder = getWindowsFolder();
     // The desktop may still show the name an earlier run handed out; the last
     // name is kept beside the bitmap so a restart never hands it out again.
@@ -94,9 +107,8 @@ QString WallpaperFiles::freshlyNamedCopy(QString *error) {
     const QString copy = folder + QStringLiteral("Rotafond-%1.bmp").arg(m_generation);
     QFile::remove(copy);
     // A hard link costs nothing; a copy serves where links are not allowed.
-    if (::link(QFile::encodeName(bitmapPath()).constData(), QFile::encodeName(copy).constData()) !=
-            0 &&
-        !QFile::copy(bitmapPath(), copy)) {
+    if (::link(QFile::encodeName(source).constData(), QFile::encodeName(copy).constData()) != 0 &&
+        !QFile::copy(source, copy)) {
         *error = QStringLiteral("Cannot write %1.").arg(copy);
         return {};
     }

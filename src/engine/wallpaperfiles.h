@@ -28,8 +28,14 @@ public:
     // change) are given a link to the bitmap whose name alternates with every
     // change, also across runs. Returns the path to hand to such a desktop.
     QString freshlyNamedCopy(QString *error);
+    // The picture of the whole desktop for a desktop that spans one picture
+    // over all monitors, written beside the bitmap and freshly named.
+    QString freshlyNamedSpan(const QImage &desktop, QString *error);
 
 private:
+    bool writeImage(const QString &path, const QImage &bitmap, QString *error) const;
+    QString freshlyNamedCopy(const QString &source, QString *error);
+
     QString m_dataFolder;
     int m_generation = 0;
 };

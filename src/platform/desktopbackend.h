@@ -27,8 +27,13 @@ public:
     virtual bool wantsFreshFileName() const { return true; }
 
     // True when the backend draws the bitmap it is given itself instead of
-    // reading the file: it is then given only the part the screen shows.
+    // reading the file: it is then given the whole desktop, every monitor's
+    // picture at its place, with style Span.
     virtual bool drawsFromPixels() const { return false; }
+
+    // True when the desktop takes one picture for all monitors: with more
+    // than one it is then given the whole desktop with style Span.
+    virtual bool spansMonitors() const { return false; }
 
     // Shows the bitmap at path; bitmap holds its pixels for backends that
     // draw themselves. Style Clear shows no picture.

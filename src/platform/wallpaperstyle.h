@@ -3,11 +3,12 @@
 #include <QString>
 
 // How the desktop shows the bitmap. Unchanged sets the bitmap and leaves the
-// desktop's own style setting alone.
-enum class WallpaperStyle { Tile, Center, Stretch, Clear, Unchanged };
+// desktop's own style setting alone. Span: the bitmap is the whole desktop,
+// every monitor's picture at its place, shown 1:1 across all monitors.
+enum class WallpaperStyle { Tile, Center, Stretch, Clear, Unchanged, Span };
 
 // The word the desktops' tools use for a style: "tile", "center" or
-// "stretch". Empty for Clear and Unchanged, which each tool says its own way.
+// "stretch". Empty for the others, which each tool says its own way.
 inline QString styleWord(WallpaperStyle style) {
     switch (style) {
     case WallpaperStyle::Tile:
@@ -18,6 +19,7 @@ inline QString styleWord(WallpaperStyle style) {
         return QStringLiteral("stretch");
     case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Span:
         break;
     }
     return {};

@@ -139,8 +139,9 @@ private:
     void makeCycle(const QString &dataFolder = {}) {
         m_files = std::make_unique<WallpaperFiles>(dataFolder.isEmpty() ? m_dir->filePath("data")
                                                                         : dataFolder);
-        m_cycle = std::make_unique<ChangeCycle>(*m_list, *m_settings, *m_files, *m_desktop, *m_host,
-                                                QSize(64, 48));
+        m_cycle = std::make_unique<ChangeCycle>(
+            *m_list, *m_settings, *m_files, *m_desktop, *m_host,
+            QList<Monitor>{{QStringLiteral("M"), QRect(0, 0, 64, 48)}});
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -34,6 +34,8 @@ const char *pictureOptions(WallpaperStyle style) {
         return "centered";
     case WallpaperStyle::Stretch:
         return "stretched";
+    case WallpaperStyle::Span:
+        return "spanned";
     case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
         break;

@@ -14,6 +14,7 @@ ApplyResult LxdeBackend::apply(const QString &path, const QImage &, WallpaperSty
         // "color" shows the desktop's background colour alone.
         return runProgram(program, {QStringLiteral("--wallpaper-mode"), QStringLiteral("color")});
     case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Span:
         return runProgram(program, {QStringLiteral("--set-wallpaper"), path});
     case WallpaperStyle::Tile:
     case WallpaperStyle::Center:

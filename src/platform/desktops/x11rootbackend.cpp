@@ -1,9 +1,7 @@
 #include "x11rootbackend.h"
 
-#include "smoothscaled.h"
+#include "screenrender.h"
 #include "x11desktopwindow.h"
-
-#include <QPainter>
 
 #include <xcb/xcb.h>
 
@@ -72,30 +70,6 @@ bool hasError(xcb_connection_t *connection, xcb_void_cookie_t cookie) {
 
 } // namespace
 
-QImage X11RootBackend::renderDesktop(const QImage &bitmap, QSize screen, WallpaperStyle style) {
-    QImage desktop(screen, QImage::Format_RGB32);
-    desktop.fill(Qt::black);
-    if (style == WallpaperStyle::Clear || bitmap.isNull())
-        return desktop;
-    QPainter painter(&desktop);
-    switch (style) {
-    case WallpaperStyle::Tile:
-        painter.fillRect(desktop.rect(), QBrush(bitmap));
-        break;
-    case WallpaperStyle::Stretch:
-        painter.drawImage(QPoint(0, 0), smoothScaled(bitmap, screen));
-        break;
-    case WallpaperStyle::Center:
-    case WallpaperStyle::Unchanged:
-    case WallpaperStyle::Clear:
-        painter.drawImage(
-            QPoint((screen.width() - bitmap.width()) / 2, (screen.height() - bitmap.height()) / 2),
-            bitmap);
-        break;
-    }
-    return desktop;
-}
-
 ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
     Connection connection;
     xcb_screen_t *screen = connection.isOk() ? connection.screen() : nullptr;
@@ -133,7 +107,7 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
         return ApplyResult::failure(QStringLiteral("The X server's byte order is not supported."));
 
     const QSize size(screen->width_in_pixels, screen->height_in_pixels);
-    const QImage desktop = renderDesktop(bitmap, size, style);
+    const QImage desktop = renderScreen(bitmap, size, style);
 
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     if (hasError(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, root,

@@ -30,6 +30,7 @@ int imageStyle(WallpaperStyle style) {
         return 3;
     case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
+    case WallpaperStyle::Span:
         break;
     }
     return 0;

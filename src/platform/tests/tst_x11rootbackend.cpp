@@ -1,4 +1,5 @@
 #include "desktops/x11rootbackend.h"
+#include "screenrender.h"
 
 #include <QTest>
 
@@ -123,7 +124,7 @@ private Q_SLOTS:
     void clear_showsNoPicture();
     void desktopWindowOverTheRoot_isReported_data();
     void desktopWindowOverTheRoot_isReported();
-    void renderDesktop_centresLargerPicturesCropped();
+    void renderScreen_centresLargerPicturesCropped();
 };
 
 void TestX11RootBackend::initTestCase() {
@@ -148,7 +149,7 @@ void TestX11RootBackend::apply_showsThePictureOnTheRoot() {
     const xcb_pixmap_t pixmap = reader.property("_XROOTPMAP_ID");
     QVERIFY(pixmap != XCB_NONE);
     QCOMPARE(reader.property("ESETROOT_PMAP_ID"), pixmap);
-    const QImage expected = X11RootBackend::renderDesktop(wallpaper(), reader.size(), style);
+    const QImage expected = renderScreen(wallpaper(), reader.size(), style);
     QCOMPARE(reader.pixels(pixmap, QRect(QPoint(0, 0), reader.size())), expected);
     // And the root window itself shows it (a band no panel covers).
     const QRect band(0, reader.size().height() / 2, reader.size().width(), 40);
@@ -207,17 +208,15 @@ void TestX11RootBackend::desktopWindowOverTheRoot_isReported() {
     xcb_flush(reader.connection());
     QTRY_VERIFY(backend.apply(QString(), wallpaper(), WallpaperStyle::Tile).ok);
     const QRect band(0, 400, reader.size().width(), 8);
-    QCOMPARE(
-        reader.pixels(reader.root(), band),
-        X11RootBackend::renderDesktop(wallpaper(), reader.size(), WallpaperStyle::Tile).copy(band));
+    QCOMPARE(reader.pixels(reader.root(), band),
+             renderScreen(wallpaper(), reader.size(), WallpaperStyle::Tile).copy(band));
 }
 
-void TestX11RootBackend::renderDesktop_centresLargerPicturesCropped() {
+void TestX11RootBackend::renderScreen_centresLargerPicturesCropped() {
     QImage big(300, 200, QImage::Format_RGB32);
     big.fill(Qt::white);
     big.setPixel(150, 100, qRgb(255, 0, 0));
-    const QImage desktop =
-        X11RootBackend::renderDesktop(big, QSize(100, 50), WallpaperStyle::Center);
+    const QImage desktop = renderScreen(big, QSize(100, 50), WallpaperStyle::Center);
     QCOMPARE(desktop.pixel(50, 25), qRgb(255, 0, 0));
 }
 

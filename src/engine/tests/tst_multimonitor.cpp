@@ -1,0 +1,160 @@
+// Runs on the two-monitor X server of scripts/with-two-monitors.sh (1280x1024
+// at the left, 1920x1080 to its right and 56 pixels lower), also with
+// QT_SCALE_FACTOR=2: every monitor shows its own composition of the entry, at
+// physical pixels, and a changed layout is drawn again at once.
+#include "changecycle.h"
+#include "changejob.h"
+#include "cyclehost.h"
+#include "desktoppicture.h"
+#include "desktops/x11rootbackend.h"
+#include "drawing.h"
+#include "picture.h"
+#include "screenrender.h"
+#include "screenshot.h"
+#include "settingsstore.h"
+#include "testimages.h"
+#include "wallpaperfiles.h"
+#include "wallpaperlist.h"
+
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QList<Monitor> TwoMonitors{{QStringLiteral("DUMMY0"), QRect(0, 0, 1280, 1024)},
+                                 {QStringLiteral("R"), QRect(1280, 56, 1920, 1080)}};
+
+int worstDifference(const QImage &a, const QImage &b) {
+    int worst = a.size() == b.size() ? 0 : 255;
+    for (int y = 0; worst < 255 && y < a.height(); y += 3)
+        for (int x = 0; x < a.width(); x += 3) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q))});
+        }
+    return worst;
+}
+
+struct QuietHost : CycleHost {
+    void removeEntry(int) override {}
+    bool beepEnabled() const override { return false; }
+    void beep() override {}
+    void showEmptyListMessage() override {}
+    void reportChangeFailure(const QString &why) override { qWarning("%s", qPrintable(why)); }
+};
+
+bool xrandr(const QStringList &arguments) {
+    return QProcess::execute(QStringLiteral("xrandr"), arguments) == 0;
+}
+
+} // namespace
+
+class TestMultiMonitor : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void monitors_areReportedInPhysicalPixels();
+    void root_showsEveryMonitorItsOwnPicture_data();
+    void root_showsEveryMonitorItsOwnPicture();
+    void layoutChange_drawsTheShownEntryAgain();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_picture;
+};
+
+void TestMultiMonitor::initTestCase() {
+    Picture::setUpDecoding();
+    if (QGuiApplication::platformName() != QLatin1String("xcb") ||
+        QGuiApplication::screens().size() != 2)
+        QSKIP("needs the two-monitor X server of scripts/with-two-monitors.sh");
+    m_picture = m_dir.filePath(QStringLiteral("picture.png"));
+    QVERIFY(gradientPicture(QSize(1601, 1203)).save(m_picture));
+}
+
+void TestMultiMonitor::monitors_areReportedInPhysicalPixels() {
+    QCOMPARE(currentMonitors(), TwoMonitors);
+    QCOMPARE(desktopSize(currentMonitors()), QSize(3200, 1136));
+}
+
+void TestMultiMonitor::root_showsEveryMonitorItsOwnPicture_data() {
+    QTest::addColumn<bool>("resize");
+    QTest::addColumn<bool>("proportional");
+    QTest::addColumn<bool>("tiled");
+    QTest::addRow("centred") << false << false << false;
+    QTest::addRow("tiled") << false << false << true;
+    QTest::addRow("stretched") << true << false << false;
+    QTest::addRow("proportional") << true << true << false;
+    QTest::addRow("proportional tiled") << true << true << true;
+}
+
+void TestMultiMonitor::root_showsEveryMonitorItsOwnPicture() {
+    QFETCH(bool, resize);
+    QFETCH(bool, proportional);
+    QFETCH(bool, tiled);
+    const WallpaperEntry entry{m_picture, resize, proportional, tiled};
+    WallpaperFiles files(m_dir.filePath(QStringLiteral("data")));
+    X11RootBackend desktop;
+    const std::atomic_bool notCancelled = false;
+    const ChangeResult result =
+        runChange({{entry}, 0, 0, true, currentMonitors()}, files, desktop, notCancelled);
+    QCOMPARE(result.outcome, ChangeOutcome::Shown);
+
+    const QImage shown = screenshot();
+    const QImage whole = QImageReader(m_picture).read();
+    const WallpaperStyle style = compositionFor(entry).style;
+    for (const Monitor &monitor : TwoMonitors) {
+        const QSize screen = monitor.rect.size();
+        const QImage composed = resize && proportional ? composeProportional(whole, screen) : whole;
+        const int worst =
+            worstDifference(shown.copy(monitor.rect), renderScreen(composed, screen, style));
+        QVERIFY2(worst <= 4,
+                 qPrintable(QStringLiteral("%1 differs by %2").arg(monitor.name).arg(worst)));
+    }
+    // Nothing is drawn where no monitor shows it.
+    QCOMPARE(shown.pixel(1279, 1100), qRgb(0, 0, 0));
+    QCOMPARE(shown.pixel(2000, 20), qRgb(0, 0, 0));
+    // "Rotafond.bmp" is composed for the primary monitor, at its physical size.
+    const QSize bitmap = QImageReader(files.bitmapPath()).size();
+    QCOMPARE(bitmap, resize && proportional ? proportionalSize(whole.size(), QSize(1280, 1024))
+                                            : whole.size());
+}
+
+void TestMultiMonitor::layoutChange_drawsTheShownEntryAgain() {
+    SettingsStore settings(m_dir.filePath(QStringLiteral("Rotafond.conf")), {});
+    WallpaperList list;
+    list.reset({{m_picture, true, false, false}});
+    WallpaperFiles files(m_dir.filePath(QStringLiteral("data")));
+    X11RootBackend desktop;
+    QuietHost host;
+    ChangeCycle cycle(list, settings, files, desktop, host, currentMonitors());
+    MonitorWatcher watcher;
+    connect(&watcher, &MonitorWatcher::monitorsChanged, &cycle, &ChangeCycle::setMonitors);
+    QSignalSpy finished(&cycle, &ChangeCycle::changeFinished);
+    int counter = 0;
+    cycle.setNextWallpaper(counter);
+    QVERIFY(finished.wait(20000));
+
+    // The right monitor is switched off: only the left one shows the picture.
+    QVERIFY(xrandr({QStringLiteral("--delmonitor"), QStringLiteral("R")}));
+    const auto restore = qScopeGuard([] {
+        xrandr({QStringLiteral("--setmonitor"), QStringLiteral("R"),
+                QStringLiteral("1920/510x1080/290+1280+56"), QStringLiteral("none")});
+    });
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.last().at(0).value<ChangeCycle::Outcome>(), ChangeCycle::Outcome::Shown);
+    const QImage shown = screenshot();
+    const QImage whole = QImageReader(m_picture).read();
+    QVERIFY(worstDifference(shown.copy(0, 0, 1280, 1024),
+                            renderScreen(whole, QSize(1280, 1024), WallpaperStyle::Stretch)) <= 4);
+    QCOMPARE(shown.pixel(2000, 500), qRgb(0, 0, 0));
+}
+
+QTEST_MAIN(TestMultiMonitor)
+#include "tst_multimonitor.moc"
