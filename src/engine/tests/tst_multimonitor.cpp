@@ -6,9 +6,11 @@
 #include "changejob.h"
 #include "cyclehost.h"
 #include "desktoppicture.h"
+#include "desktops/gsettingsbackend.h"
 #include "desktops/x11rootbackend.h"
 #include "drawing.h"
 #include "picture.h"
+#include "privatesettings.h"
 #include "screenrender.h"
 #include "screenshot.h"
 #include "settingsstore.h"
@@ -22,6 +24,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -48,6 +51,16 @@ struct QuietHost : CycleHost {
     void reportChangeFailure(const QString &why) override { qWarning("%s", qPrintable(why)); }
 };
 
+// A key as gsettings prints it, unquoted (the test's paths need no escapes).
+QString gsettingsValue(const char *schema, const char *key) {
+    QProcess gsettings;
+    gsettings.start(QStringLiteral("gsettings"),
+                    {QStringLiteral("get"), QLatin1String(schema), QLatin1String(key)});
+    gsettings.waitForFinished();
+    const QString printed = QString::fromUtf8(gsettings.readAllStandardOutput()).trimmed();
+    return printed.size() >= 2 ? printed.mid(1, printed.size() - 2) : printed;
+}
+
 bool xrandr(const QStringList &arguments) {
     return QProcess::execute(QStringLiteral("xrandr"), arguments) == 0;
 }
@@ -63,14 +76,22 @@ private Q_SLOTS:
     void root_showsEveryMonitorItsOwnPicture_data();
     void root_showsEveryMonitorItsOwnPicture();
     void layoutChange_drawsTheShownEntryAgain();
+    void gsettings_spansOnePictureOverTheMonitors_data();
+    void gsettings_spansOnePictureOverTheMonitors();
 
 private:
+    // What the two monitors show of the entry, black where none shows anything.
+    QImage expectedDesktop(const WallpaperEntry &entry) const;
+
+    PrivateSettings m_settings;
+    QString m_settingsMissing;
     QTemporaryDir m_dir;
     QString m_picture;
 };
 
 void TestMultiMonitor::initTestCase() {
     Picture::setUpDecoding();
+    m_settingsMissing = m_settings.start();
     if (QGuiApplication::platformName() != QLatin1String("xcb") ||
         QGuiApplication::screens().size() != 2)
         QSKIP("needs the two-monitor X server of scripts/with-two-monitors.sh");
@@ -106,24 +127,32 @@ void TestMultiMonitor::root_showsEveryMonitorItsOwnPicture() {
         runChange({{entry}, 0, 0, true, currentMonitors()}, files, desktop, notCancelled);
     QCOMPARE(result.outcome, ChangeOutcome::Shown);
 
-    const QImage shown = screenshot();
-    const QImage whole = QImageReader(m_picture).read();
-    const WallpaperStyle style = compositionFor(entry).style;
-    for (const Monitor &monitor : TwoMonitors) {
-        const QSize screen = monitor.rect.size();
-        const QImage composed = resize && proportional ? composeProportional(whole, screen) : whole;
-        const int worst =
-            worstDifference(shown.copy(monitor.rect), renderScreen(composed, screen, style));
-        QVERIFY2(worst <= 4,
-                 qPrintable(QStringLiteral("%1 differs by %2").arg(monitor.name).arg(worst)));
-    }
+    const QImage shown = screenshot().copy(QRect(QPoint(0, 0), desktopSize(TwoMonitors)));
+    const int worst = worstDifference(shown, expectedDesktop(entry));
+    QVERIFY2(worst <= 4, qPrintable(QStringLiteral("differs by %1").arg(worst)));
     // Nothing is drawn where no monitor shows it.
     QCOMPARE(shown.pixel(1279, 1100), qRgb(0, 0, 0));
     QCOMPARE(shown.pixel(2000, 20), qRgb(0, 0, 0));
     // "Rotafond.bmp" is composed for the primary monitor, at its physical size.
     const QSize bitmap = QImageReader(files.bitmapPath()).size();
-    QCOMPARE(bitmap, resize && proportional ? proportionalSize(whole.size(), QSize(1280, 1024))
-                                            : whole.size());
+    const QSize natural = QImageReader(m_picture).size();
+    QCOMPARE(bitmap, resize && proportional ? proportionalSize(natural, QSize(1280, 1024)) : natural);
+}
+
+QImage TestMultiMonitor::expectedDesktop(const WallpaperEntry &entry) const {
+    const QImage whole = QImageReader(m_picture).read();
+    const WallpaperStyle style = compositionFor(entry).style;
+    QImage desktop(desktopSize(TwoMonitors), QImage::Format_RGB32);
+    desktop.fill(Qt::black);
+    QPainter painter(&desktop);
+    for (const Monitor &monitor : TwoMonitors) {
+        const QSize screen = monitor.rect.size();
+        const bool composes = entry.resize && entry.proportional;
+        painter.drawImage(monitor.rect.topLeft(),
+                          renderScreen(composes ? composeProportional(whole, screen) : whole,
+                                       screen, style));
+    }
+    return desktop;
 }
 
 void TestMultiMonitor::layoutChange_drawsTheShownEntryAgain() {
@@ -154,6 +183,31 @@ void TestMultiMonitor::layoutChange_drawsTheShownEntryAgain() {
     QVERIFY(worstDifference(shown.copy(0, 0, 1280, 1024),
                             renderScreen(whole, QSize(1280, 1024), WallpaperStyle::Stretch)) <= 4);
     QCOMPARE(shown.pixel(2000, 500), qRgb(0, 0, 0));
+}
+
+void TestMultiMonitor::gsettings_spansOnePictureOverTheMonitors_data() {
+    QTest::addColumn<const GSettingsDesktopBackend::Keys *>("keys");
+    QTest::newRow("GNOME") << &GSettingsDesktopBackend::Gnome;
+    QTest::newRow("Cinnamon") << &GSettingsDesktopBackend::Cinnamon;
+    QTest::newRow("MATE") << &GSettingsDesktopBackend::Mate;
+}
+
+void TestMultiMonitor::gsettings_spansOnePictureOverTheMonitors() {
+    QFETCH(const GSettingsDesktopBackend::Keys *, keys);
+    if (!m_settingsMissing.isEmpty())
+        QSKIP(qPrintable(m_settingsMissing));
+    const WallpaperEntry entry{m_picture, true, true, false};
+    WallpaperFiles files(m_dir.filePath(QStringLiteral("data")));
+    GSettingsDesktopBackend desktop(*keys);
+    const std::atomic_bool notCancelled = false;
+    const ChangeResult result =
+        runChange({{entry}, 0, 0, true, TwoMonitors}, files, desktop, notCancelled);
+    QCOMPARE(result.outcome, ChangeOutcome::Shown);
+    QCOMPARE(gsettingsValue(keys->schema, keys->optionsKey), QStringLiteral("spanned"));
+    const QString picture = gsettingsValue(keys->schema, keys->pictureKey);
+    const QString path = keys->pictureIsUri ? QUrl(picture).toLocalFile() : picture;
+    const int worst = worstDifference(QImage(path), expectedDesktop(entry));
+    QVERIFY2(worst <= 4, qPrintable(QStringLiteral("differs by %1").arg(worst)));
 }
 
 QTEST_MAIN(TestMultiMonitor)
