@@ -10,6 +10,8 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 bool turnsSideways(QImageIOHandler::Transformations transformation) {
@@ -108,14 +110,22 @@ QImage DesktopPicture::desktop(const QList<Monitor> &monitors, QString *error) {
     desktop.fill(Qt::black);
     QPainter painter(&desktop);
     const WallpaperStyle style = m_composition.style;
+    // Monitors of one size show the same: each size is composed once.
+    QList<std::pair<QSize, QImage>> composed;
     for (const Monitor &monitor : monitors) {
         const QSize screen = monitor.rect.size();
-        QImage shown = part;
-        if (m_composition.proportional)
-            shown = smoothScaled(part, proportionalSize(m_natural, screen));
-        else if (style != WallpaperStyle::Stretch)
-            shown = part.copy(visibleRect(m_natural, screen, style).translated(-origin));
-        painter.drawImage(monitor.rect.topLeft(), renderScreen(shown, screen, style));
+        auto same = std::find_if(composed.cbegin(), composed.cend(),
+                                 [screen](const auto &done) { return done.first == screen; });
+        if (same == composed.cend()) {
+            QImage shown = part;
+            if (m_composition.proportional)
+                shown = smoothScaled(part, proportionalSize(m_natural, screen));
+            else if (style != WallpaperStyle::Stretch)
+                shown = part.copy(visibleRect(m_natural, screen, style).translated(-origin));
+            composed.append({screen, renderScreen(shown, screen, style)});
+            same = composed.cend() - 1;
+        }
+        painter.drawImage(monitor.rect.topLeft(), same->second);
     }
     return desktop;
 }

@@ -136,7 +136,8 @@ void TestMultiMonitor::root_showsEveryMonitorItsOwnPicture() {
     // "Rotafond.bmp" is composed for the primary monitor, at its physical size.
     const QSize bitmap = QImageReader(files.bitmapPath()).size();
     const QSize natural = QImageReader(m_picture).size();
-    QCOMPARE(bitmap, resize && proportional ? proportionalSize(natural, QSize(1280, 1024)) : natural);
+    QCOMPARE(bitmap,
+             resize && proportional ? proportionalSize(natural, QSize(1280, 1024)) : natural);
 }
 
 QImage TestMultiMonitor::expectedDesktop(const WallpaperEntry &entry) const {
@@ -148,9 +149,9 @@ QImage TestMultiMonitor::expectedDesktop(const WallpaperEntry &entry) const {
     for (const Monitor &monitor : TwoMonitors) {
         const QSize screen = monitor.rect.size();
         const bool composes = entry.resize && entry.proportional;
-        painter.drawImage(monitor.rect.topLeft(),
-                          renderScreen(composes ? composeProportional(whole, screen) : whole,
-                                       screen, style));
+        painter.drawImage(
+            monitor.rect.topLeft(),
+            renderScreen(composes ? composeProportional(whole, screen) : whole, screen, style));
     }
     return desktop;
 }
