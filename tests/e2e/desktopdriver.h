@@ -25,7 +25,6 @@ public:
                                                QFileDevice::ExeOwner);
     }
 
-    bool hasDisplay() const { return !qEnvironmentVariableIsEmpty("DISPLAY"); }
     QString path(const QString &relative) const { return m_home.filePath(relative); }
     QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
 
