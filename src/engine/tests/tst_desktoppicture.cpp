@@ -18,6 +18,8 @@ private Q_SLOTS:
     void initTestCase();
     void desktop_showsEveryMonitorItsOwnComposition_data();
     void desktop_showsEveryMonitorItsOwnComposition();
+    void turnedPictures_areShownUpright_data();
+    void turnedPictures_areShownUpright();
 
 private:
     QTemporaryDir m_dir;
@@ -103,6 +105,53 @@ void TestDesktopPicture::desktop_showsEveryMonitorItsOwnComposition() {
     const QImage primary =
         proportional && resize ? composeProportional(whole, monitors.first().rect.size()) : whole;
     QCOMPARE(desktopPicture.bitmap(&error).size(), primary.size());
+}
+
+void TestDesktopPicture::turnedPictures_areShownUpright_data() {
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("resize");
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        // Unresized, a screen smaller than the picture clips the decode.
+        QTest::addRow("orientation %d, clipped", orientation) << orientation << false;
+        QTest::addRow("orientation %d, proportional", orientation) << orientation << true;
+    }
+}
+
+void TestDesktopPicture::turnedPictures_areShownUpright() {
+    QFETCH(int, orientation);
+    QFETCH(bool, resize);
+    const QString path =
+        QStringLiteral(ROTAFOND_ORIENTATION_PICTURES "/exif-%1.jpg").arg(orientation);
+    const WallpaperEntry entry{path, resize, true, false};
+    // The 64x32 picture centred on 40x24 is cut 12 and 4 pixels from each
+    // side; resized it fills 128x64.
+    const QSize screen = resize ? QSize(128, 64) : QSize(40, 24);
+    DesktopPicture picture(entry, screen);
+    QString error;
+    QVERIFY2(picture.readHeader(&error), qPrintable(error));
+    QCOMPARE(picture.naturalSize(), QSize(64, 32));
+    const QImage shown =
+        picture.desktop({{QStringLiteral("A"), QRect(QPoint(0, 0), screen)}}, &error);
+    QVERIFY2(!shown.isNull(), qPrintable(error));
+    const int left = screen.width() / 4, right = screen.width() * 3 / 4;
+    const int top = screen.height() / 4, bottom = screen.height() * 3 / 4;
+    const struct {
+        QPoint at;
+        QColor colour;
+    } quadrants[] = {{{left, top}, Qt::red},
+                     {{right, top}, Qt::green},
+                     {{left, bottom}, Qt::blue},
+                     {{right, bottom}, Qt::yellow}};
+    for (const auto &quadrant : quadrants) {
+        const QColor seen = shown.pixelColor(quadrant.at);
+        QVERIFY2(std::abs(seen.red() - quadrant.colour.red()) < 40 &&
+                     std::abs(seen.green() - quadrant.colour.green()) < 40 &&
+                     std::abs(seen.blue() - quadrant.colour.blue()) < 40,
+                 qPrintable(QStringLiteral("%1 at (%2, %3)")
+                                .arg(seen.name())
+                                .arg(quadrant.at.x())
+                                .arg(quadrant.at.y())));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDesktopPicture)
