@@ -84,6 +84,24 @@ bool WallpaperFiles::writeImage(const QString &path, const QImage &bitmap, QStri
     return true;
 }
 
+namespace {
+
+const QString NumberedName = QStringLiteral("Rotafond-%1.bmp");
+
+// The numbers of the names handed out before, as found in the folder.
+QList<qint64> numberedCopies(const QDir &folder) {
+    QList<qint64> numbers;
+    for (const QString &name : folder.entryList({QStringLiteral("Rotafond-*.bmp")}, QDir::Files)) {
+        bool ok = false;
+        const qint64 number = name.mid(9, name.size() - 13).toLongLong(&ok);
+        if (ok && number > 0)
+            numbers.append(number);
+    }
+    return numbers;
+}
+
+} // namespace
+
 QString WallpaperFiles::freshlyNamedSpan(const QImage &desktop, QString *error) {
     const QString span = getWindowsFolder() + QStringLiteral("Rotafond-spanned.bmp");
     return writeImage(span, desktop, error) ? freshlyNamedCopy(span, error) : QString();
@@ -95,16 +113,21 @@ QString WallpaperFiles::freshlyNamedCopy(QString *error) {
 
 QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) {
     const QString folder = getWindowsFolder();
-    // The desktop may still show the name an earlier run handed out; the last
-    // name is kept beside the bitmap so a restart never hands it out again.
+    // A desktop may keep the picture it once read under a name for as long as
+    // it runs (GNOME Shell does), so a name is never handed out twice: the
+    // number goes on from the last one, which is kept beside the bitmap and
+    // checked against the names still in the folder.
     const QString lastName = folder + QStringLiteral("Rotafond.last");
+    const QList<qint64> existing = numberedCopies(QDir(folder));
     if (m_generation == 0) {
         QFile last(lastName);
         if (last.open(QIODevice::ReadOnly))
-            m_generation = last.read(8).trimmed().toInt();
+            m_generation = std::max(0LL, last.read(20).trimmed().toLongLong());
+        for (const qint64 number : existing)
+            m_generation = std::max(m_generation, number);
     }
-    m_generation = m_generation == 1 ? 2 : 1;
-    const QString copy = folder + QStringLiteral("Rotafond-%1.bmp").arg(m_generation);
+    ++m_generation;
+    const QString copy = folder + NumberedName.arg(m_generation);
     QFile::remove(copy);
     // A hard link costs nothing; a copy serves where links are not allowed.
     if (::link(QFile::encodeName(source).constData(), QFile::encodeName(copy).constData()) != 0 &&
@@ -118,5 +141,9 @@ QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) 
         *error = QStringLiteral("Cannot write %1: %2").arg(lastName, last.errorString());
         return {};
     }
+    // The desktop may still be fading from the previous one; older ones go.
+    for (const qint64 number : existing)
+        if (number < m_generation - 1)
+            QFile::remove(folder + NumberedName.arg(number));
     return copy;
 }

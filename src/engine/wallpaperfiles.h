@@ -25,8 +25,9 @@ public:
     bool writeBitmap(const QImage &bitmap, QString *error) const;
 
     // Desktops that cache by file name (or ignore a setting that did not
-    // change) are given a link to the bitmap whose name alternates with every
-    // change, also across runs. Returns the path to hand to such a desktop.
+    // change) are given a link to the bitmap under a name never handed out
+    // before, also across runs; the previous one is kept, older ones go.
+    // Returns the path to hand to such a desktop.
     QString freshlyNamedCopy(QString *error);
     // The picture of the whole desktop for a desktop that spans one picture
     // over all monitors, written beside the bitmap and freshly named.
@@ -37,5 +38,5 @@ private:
     QString freshlyNamedCopy(const QString &source, QString *error);
 
     QString m_dataFolder;
-    int m_generation = 0;
+    qint64 m_generation = 0;
 };
