@@ -73,7 +73,17 @@ EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, Wal
         path = files.freshlyNamedCopy(error);
     if (path.isEmpty())
         return EntryState::OutputFailed;
-    const ApplyResult applied = desktop.apply(path, shown, style);
+    auto *perMonitor = dynamic_cast<PerMonitorBackend *>(&desktop);
+    const ApplyResult applied =
+        perMonitor
+            ? perMonitor->applyPerMonitor(
+                  [&](const QString &monitor, QSize size, QString *failure) {
+                      const QImage own =
+                          picture.desktop({{monitor, QRect(QPoint(0, 0), size)}}, failure);
+                      return own.isNull() ? QString() : files.monitorPicture(monitor, own, failure);
+                  },
+                  path, style)
+            : desktop.apply(path, shown, style);
     if (!applied.ok) {
         *error = applied.error;
         return EntryState::OutputFailed;

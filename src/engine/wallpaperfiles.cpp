@@ -88,16 +88,26 @@ namespace {
 
 const QString NumberedName = QStringLiteral("Rotafond-%1.bmp");
 
-// The numbers of the names handed out before, as found in the folder.
-QList<qint64> numberedCopies(const QDir &folder) {
-    QList<qint64> numbers;
+struct NumberedCopy {
+    qint64 number;
+    QString name;
+};
+
+// The names handed out before, as found in the folder: Rotafond-<n>.bmp, and
+// Rotafond-<n>-<monitor>.bmp for desktops that set each monitor on its own.
+QList<NumberedCopy> numberedCopies(const QDir &folder) {
+    QList<NumberedCopy> copies;
     for (const QString &name : folder.entryList({QStringLiteral("Rotafond-*.bmp")}, QDir::Files)) {
+        qsizetype end = 9;
+        while (end < name.size() && name.at(end).isDigit())
+            ++end;
         bool ok = false;
-        const qint64 number = name.mid(9, name.size() - 13).toLongLong(&ok);
-        if (ok && number > 0)
-            numbers.append(number);
+        const qint64 number = name.mid(9, end - 9).toLongLong(&ok);
+        if (ok && number > 0 &&
+            (name.at(end) == QLatin1Char('.') || name.at(end) == QLatin1Char('-')))
+            copies.append({number, name});
     }
-    return numbers;
+    return copies;
 }
 
 } // namespace
@@ -118,13 +128,13 @@ QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) 
     // number goes on from the last one, which is kept beside the bitmap and
     // checked against the names still in the folder.
     const QString lastName = folder + QStringLiteral("Rotafond.last");
-    const QList<qint64> existing = numberedCopies(QDir(folder));
+    const QList<NumberedCopy> existing = numberedCopies(QDir(folder));
     if (m_generation == 0) {
         QFile last(lastName);
         if (last.open(QIODevice::ReadOnly))
             m_generation = std::max(0LL, last.read(20).trimmed().toLongLong());
-        for (const qint64 number : existing)
-            m_generation = std::max(m_generation, number);
+        for (const NumberedCopy &copy : existing)
+            m_generation = std::max(m_generation, copy.number);
     }
     ++m_generation;
     const QString copy = folder + NumberedName.arg(m_generation);
@@ -142,8 +152,22 @@ QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) 
         return {};
     }
     // The desktop may still be fading from the previous one; older ones go.
-    for (const qint64 number : existing)
-        if (number < m_generation - 1)
-            QFile::remove(folder + NumberedName.arg(number));
+    for (const NumberedCopy &old : existing)
+        if (old.number < m_generation - 1)
+            QFile::remove(folder + old.name);
     return copy;
+}
+
+QString WallpaperFiles::monitorPicture(const QString &monitor, const QImage &picture,
+                                       QString *error) const {
+    QString safeName = monitor;
+    for (QChar &c : safeName)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
+            c = QLatin1Char('_');
+    // Desktops that reload an unchanged name get one name per monitor.
+    const QString path =
+        getWindowsFolder() +
+        (m_generation > 0 ? QStringLiteral("Rotafond-%1-%2.bmp").arg(m_generation).arg(safeName)
+                          : QStringLiteral("Rotafond-%1.bmp").arg(safeName));
+    return writeImage(path, picture, error) ? path : QString();
 }

@@ -32,6 +32,10 @@ public:
     // The picture of the whole desktop for a desktop that spans one picture
     // over all monitors, written beside the bitmap and freshly named.
     QString freshlyNamedSpan(const QImage &desktop, QString *error);
+    // The picture one monitor shows, for desktops that set each monitor on its
+    // own: named after the monitor and the last freshly named copy, so it is
+    // new with every change and goes with that copy.
+    QString monitorPicture(const QString &monitor, const QImage &picture, QString *error) const;
 
 private:
     bool writeImage(const QString &path, const QImage &bitmap, QString *error) const;

@@ -3,8 +3,10 @@
 #include "wallpaperstyle.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 struct ApplyResult {
@@ -38,6 +40,22 @@ public:
     // Shows the bitmap at path; bitmap holds its pixels for backends that
     // draw themselves. Style Clear shows no picture.
     virtual ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) = 0;
+};
+
+// Composes the picture one monitor shows, for its size in physical pixels,
+// and writes it beside the bitmap under a name of its own; returns the path,
+// or nothing with error set.
+using MonitorPictureWriter =
+    std::function<QString(const QString &monitor, QSize size, QString *error)>;
+
+// A desktop that sets every monitor on its own is given each monitor's own
+// picture, which fills it exactly.
+class PerMonitorBackend : public DesktopBackend {
+public:
+    // path is the primary monitor's bitmap with the entry's style, for when
+    // the monitors cannot be told apart.
+    virtual ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                        const QString &path, WallpaperStyle style) = 0;
 };
 
 // Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; when

@@ -103,8 +103,15 @@ void TestWallpaperFiles::freshName_isNeverHandedOutTwiceAcrossRestarts() {
         QVERIFY(QRegularExpression("/Rotafond-[0-9]+\\.bmp$").match(name).hasMatch());
         QCOMPARE(QImage(name).pixel(0, 0), qRgb(colour * 20, 0, 0));
         handedOut.append(name);
-        // The one shown before may still be fading out; no others pile up.
-        QVERIFY(QDir(dir.path()).entryList({"Rotafond-*.bmp"}).size() <= 2);
+        // Each monitor's own picture is new with the change too.
+        for (const QString monitor : {"HDMI-A-1", "DP 2/x"}) {
+            const QString own = files.monitorPicture(monitor, image, &error);
+            QVERIFY2(!own.isEmpty(), qPrintable(error));
+            QVERIFY2(!handedOut.contains(own), qPrintable(own));
+            handedOut.append(own);
+        }
+        // The ones shown before may still be fading out; no others pile up.
+        QVERIFY(QDir(dir.path()).entryList({"Rotafond-*.bmp"}).size() <= 6);
     };
     {
         WallpaperFiles files(dir.path());

@@ -65,19 +65,63 @@ SwayBackend::~SwayBackend() {
 }
 
 ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
-    if (style != WallpaperStyle::Clear) {
-        const ApplyResult readable = checkReadable(path);
-        if (!readable.ok)
-            return readable;
-    }
     if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
         return applyThroughSway(path, style);
     return applyThroughSwaybg(path, style);
 }
 
-ApplyResult SwayBackend::applyThroughSway(const QString &path, WallpaperStyle style) {
+ApplyResult SwayBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                         const QString &path, WallpaperStyle style) {
+    if (qEnvironmentVariableIsEmpty("SWAYSOCK"))
+        return apply(path, {}, style);
+    QList<Output> outputs;
+    if (const ApplyResult listed = listOutputs(&outputs); !listed.ok)
+        return listed;
+    for (const Output &output : outputs) {
+        QString error;
+        const QString own = writePicture(output.name, output.size, &error);
+        if (own.isEmpty())
+            return ApplyResult::failure(error);
+        if (const ApplyResult set = setBackground(output.name, own, WallpaperStyle::Stretch);
+            !set.ok)
+            return set;
+    }
+    return {};
+}
+
+ApplyResult SwayBackend::listOutputs(QList<Output> *outputs) {
+    QString reply;
+    const ApplyResult listed = runProgram(
+        QStringLiteral("swaymsg"),
+        {QStringLiteral("-t"), QStringLiteral("get_outputs"), QStringLiteral("-r")}, &reply);
+    if (!listed.ok)
+        return listed;
+    const QJsonArray all = QJsonDocument::fromJson(reply.toUtf8()).array();
+    for (const QJsonValue &value : all) {
+        const QJsonObject output = value.toObject();
+        const QString name = output.value(QLatin1String("name")).toString();
+        const QJsonObject mode = output.value(QLatin1String("current_mode")).toObject();
+        QSize size(mode.value(QLatin1String("width")).toInt(),
+                   mode.value(QLatin1String("height")).toInt());
+        const QString transform = output.value(QLatin1String("transform")).toString();
+        if (transform.contains(QLatin1String("90")) || transform.contains(QLatin1String("270")))
+            size.transpose();
+        if (output.value(QLatin1String("active")).toBool() && isPlainForSway(name) &&
+            !size.isEmpty())
+            outputs->append({name, size});
+    }
+    if (outputs->isEmpty())
+        return ApplyResult::failure(
+            QStringLiteral("sway reports no screen to show the wallpaper on."));
+    return {};
+}
+
+ApplyResult SwayBackend::setBackground(const QString &output, const QString &path,
+                                       WallpaperStyle style) {
     QString background = QStringLiteral("#000000 solid_color");
     if (style != WallpaperStyle::Clear) {
+        if (const ApplyResult readable = checkReadable(path); !readable.ok)
+            return readable;
         if (!isPlainForSway(path))
             return ApplyResult::failure(
                 QStringLiteral("sway cannot be given the wallpaper %1: its path holds characters "
@@ -85,33 +129,25 @@ ApplyResult SwayBackend::applyThroughSway(const QString &path, WallpaperStyle st
                     .arg(path));
         background = QStringLiteral("\"%1\" %2").arg(path, modeName(style));
     }
-    QString reply;
-    const ApplyResult listed = runProgram(
-        QStringLiteral("swaymsg"),
-        {QStringLiteral("-t"), QStringLiteral("get_outputs"), QStringLiteral("-r")}, &reply);
-    if (!listed.ok)
+    return runProgram(QStringLiteral("swaymsg"),
+                      {QStringLiteral("output \"%1\" bg %2").arg(output, background)});
+}
+
+ApplyResult SwayBackend::applyThroughSway(const QString &path, WallpaperStyle style) {
+    QList<Output> outputs;
+    if (const ApplyResult listed = listOutputs(&outputs); !listed.ok)
         return listed;
-    QStringList outputs;
-    const QJsonArray all = QJsonDocument::fromJson(reply.toUtf8()).array();
-    for (const QJsonValue &output : all) {
-        const QString name = output.toObject().value(QLatin1String("name")).toString();
-        if (output.toObject().value(QLatin1String("active")).toBool() && isPlainForSway(name))
-            outputs.append(name);
-    }
-    if (outputs.isEmpty())
-        return ApplyResult::failure(
-            QStringLiteral("sway reports no screen to show the wallpaper on."));
-    for (const QString &output : outputs) {
-        const ApplyResult set =
-            runProgram(QStringLiteral("swaymsg"),
-                       {QStringLiteral("output \"%1\" bg %2").arg(output, background)});
-        if (!set.ok)
+    for (const Output &output : outputs)
+        if (const ApplyResult set = setBackground(output.name, path, style); !set.ok)
             return set;
-    }
     return {};
 }
 
 ApplyResult SwayBackend::applyThroughSwaybg(const QString &path, WallpaperStyle style) {
+    if (style != WallpaperStyle::Clear) {
+        if (const ApplyResult readable = checkReadable(path); !readable.ok)
+            return readable;
+    }
     const QString program = QStandardPaths::findExecutable(QStringLiteral("swaybg"));
     if (program.isEmpty())
         return ApplyResult::failure(QStringLiteral("swaybg is not installed."));

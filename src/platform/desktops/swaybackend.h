@@ -11,7 +11,8 @@
 // new one and stops the previous one once the new one has had time to draw.
 // Only a swaybg this object started (and has not reaped) is ever signalled,
 // and the last one ends with the backend, so no run leaves one behind.
-class SwayBackend : public DesktopBackend {
+// Under sway each output gets a picture composed for its own size.
+class SwayBackend : public PerMonitorBackend {
 public:
     static constexpr int HandoverMs = 1000;
 
@@ -19,8 +20,17 @@ public:
     QString name() const override { return QStringLiteral("sway"); }
     bool wantsFreshFileName() const override { return false; }
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture, const QString &path,
+                                WallpaperStyle style) override;
 
 private:
+    struct Output {
+        QString name;
+        QSize size; // in physical pixels, as the output is turned
+    };
+    static ApplyResult listOutputs(QList<Output> *outputs);
+    static ApplyResult setBackground(const QString &output, const QString &path,
+                                     WallpaperStyle style);
     ApplyResult applyThroughSway(const QString &path, WallpaperStyle style);
     ApplyResult applyThroughSwaybg(const QString &path, WallpaperStyle style);
 

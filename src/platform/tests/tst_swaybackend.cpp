@@ -1,4 +1,6 @@
+#include "changejob.h"
 #include "desktops/swaybackend.h"
+#include "wallpaperfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +95,7 @@ private Q_SLOTS:
     void failuresAreReported_data();
     void failuresAreReported();
     void withoutSwayIpc_ownSwaybgGoesWithTheBackend();
+    void twoOutputs_eachShowsItsOwnComposition();
 
 private:
     void startSway(const QString &config);
@@ -366,6 +369,51 @@ void TestSwayBackend::withoutSwayIpc_ownSwaybgGoesWithTheBackend() {
     qputenv("SWAYSOCK", QFile::encodeName(m_socket));
     QVERIFY(!nowhere.ok);
     QVERIFY2(nowhere.error.contains("swaybg"), qPrintable(nowhere.error));
+}
+
+void TestSwayBackend::twoOutputs_eachShowsItsOwnComposition() {
+    startSway(m_dir.filePath("minimal.conf"));
+    const auto swaymsg = [](const QString &command) {
+        QProcess sway;
+        sway.start("swaymsg", {command});
+        return sway.waitForFinished(5000) && sway.exitCode() == 0;
+    };
+    QVERIFY(swaymsg("create_output"));
+    QVERIFY(swaymsg("output HEADLESS-2 mode 800x600 position 1280 0"));
+    const auto grab = [](const char *output) {
+        QProcess grim;
+        grim.start("grim", {"-o", output, "-t", "ppm", "-"});
+        grim.waitForFinished(5000);
+        return QImage::fromData(grim.readAllStandardOutput(), "PPM");
+    };
+    QTRY_COMPARE(grab("HEADLESS-2").size(), QSize(800, 600));
+    // 200x100, red left and blue right: proportional it is 1280x640 centred
+    // on the first output and 800x400 on the second.
+    const QString path = picture("wide.bmp");
+    QImage wide(200, 100, QImage::Format_RGB32);
+    wide.fill(Red);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 100; x < 200; ++x)
+            wide.setPixel(x, y, Blue);
+    QVERIFY(wide.save(path));
+    WallpaperFiles files(m_dir.filePath("pictures"));
+    SwayBackend backend;
+    const std::atomic_bool notCancelled = false;
+    const ChangeResult result = runChange(
+        {{{path, true, true, false}}, 0, 0, true, {{"HEADLESS-1", QRect(0, 0, 1280, 720)}}}, files,
+        backend, notCancelled);
+    QCOMPARE(result.outcome, ChangeOutcome::Shown);
+    const struct {
+        const char *output;
+        Probes probes;
+    } expected[] = {
+        {"HEADLESS-1", {{{100, 360}, Red}, {{1180, 360}, Blue}, {{640, 20}, Black}}},
+        {"HEADLESS-2", {{{50, 300}, Red}, {{750, 300}, Blue}, {{400, 50}, Black}}},
+    };
+    for (const auto &[output, probes] : expected)
+        for (const Probe &probe : probes)
+            QTRY_COMPARE(grab(output).pixel(probe.at) & 0xffffff, probe.colour & 0xffffff);
+    stopSway();
 }
 
 QTEST_GUILESS_MAIN(TestSwayBackend)
