@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a command on a private X server with two monitors of different sizes:
-# 1280x1024 at the left and 1920x1080 to its right, 56 pixels lower (Xorg's
-# dummy driver; Xvfb ignores RandR monitors). Exits 77 (skipped) when the
+# DUMMY0, 1280x1024 at the left, and DUMMY1, 1920x1080 to its right and 56
+# pixels lower (Xorg's dummy driver; Xvfb has one output only). Exits 77 (skipped) when the
 # dummy driver is not installed. The server is stopped when the command ends.
 set -euo pipefail
 
@@ -49,8 +49,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 xrandr --output DUMMY0 --mode 1280x1024
-xrandr --fb 3200x1136
-xrandr --setmonitor R 1920/510x1080/290+1280+56 none
+xrandr --addmode DUMMY1 1920x1080
+xrandr --output DUMMY1 --mode 1920x1080 --pos 1280x56
 status=0
 "$@" || status=$?
 exit $status
