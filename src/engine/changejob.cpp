@@ -82,7 +82,7 @@ EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, Wal
                           picture.desktop({{monitor, QRect(QPoint(0, 0), size)}}, failure);
                       return own.isNull() ? QString() : files.monitorPicture(monitor, own, failure);
                   },
-                  path, style)
+                  monitors, path, style)
             : desktop.apply(path, shown, style);
     if (!applied.ok) {
         *error = applied.error;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitors.h"
 #include "wallpaperstyle.h"
 
 #include <QImage>
@@ -52,10 +53,12 @@ using MonitorPictureWriter =
 // picture, which fills it exactly.
 class PerMonitorBackend : public DesktopBackend {
 public:
-    // path is the primary monitor's bitmap with the entry's style, for when
-    // the monitors cannot be told apart.
+    // monitors: as the window system reports them. path is the primary
+    // monitor's bitmap with the entry's style, for a monitor the desktop
+    // names but the window system does not.
     virtual ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                        const QString &path, WallpaperStyle style) = 0;
+                                        const QList<Monitor> &monitors, const QString &path,
+                                        WallpaperStyle style) = 0;
 };
 
 // Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; when

@@ -8,6 +8,7 @@
 #include "desktoppicture.h"
 #include "desktops/gsettingsbackend.h"
 #include "desktops/x11rootbackend.h"
+#include "desktops/xfcebackend.h"
 #include "drawing.h"
 #include "picture.h"
 #include "privatesettings.h"
@@ -21,7 +22,9 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -78,12 +81,17 @@ private Q_SLOTS:
     void layoutChange_drawsTheShownEntryAgain();
     void gsettings_spansOnePictureOverTheMonitors_data();
     void gsettings_spansOnePictureOverTheMonitors();
+    void xfce_givesEveryMonitorItsOwnPicture();
 
 private:
+    QProcess *startProgram(const QString &program, const QStringList &arguments,
+                           const QProcessEnvironment &environment);
+
     // What the two monitors show of the entry, black where none shows anything.
     QImage expectedDesktop(const WallpaperEntry &entry) const;
 
     PrivateSettings m_settings;
+    std::vector<std::unique_ptr<QProcess>> m_programs; // stopped in reverse order
     QString m_settingsMissing;
     QTemporaryDir m_dir;
     QString m_picture;
@@ -208,6 +216,76 @@ void TestMultiMonitor::gsettings_spansOnePictureOverTheMonitors() {
     const QString path = keys->pictureIsUri ? QUrl(picture).toLocalFile() : picture;
     const int worst = worstDifference(QImage(path), expectedDesktop(entry));
     QVERIFY2(worst <= 4, qPrintable(QStringLiteral("differs by %1").arg(worst)));
+}
+
+QProcess *TestMultiMonitor::startProgram(const QString &program, const QStringList &arguments,
+                                         const QProcessEnvironment &environment) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    if (!process->waitForStarted())
+        return nullptr;
+    m_programs.push_back(std::move(process));
+    return m_programs.back().get();
+}
+
+void TestMultiMonitor::xfce_givesEveryMonitorItsOwnPicture() {
+    const QString xfconfd =
+        QSettings("/usr/share/dbus-1/services/org.xfce.Xfconf.service", QSettings::IniFormat)
+            .value("D-BUS Service/Exec")
+            .toString();
+    if (!QFile::exists(xfconfd))
+        QSKIP("needs xfconf");
+    const auto stopAll = qScopeGuard([this] {
+        while (!m_programs.empty()) {
+            m_programs.back()->terminate();
+            if (!m_programs.back()->waitForFinished(3000))
+                m_programs.back()->kill();
+            m_programs.back()->waitForFinished();
+            m_programs.pop_back();
+        }
+    });
+    // A bus and an xfconfd of this test's own, on a profile of its own.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_dir.path());
+    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("xfce-config"));
+    environment.insert("XDG_CACHE_HOME", m_dir.filePath("xfce-cache"));
+    environment.insert("NO_AT_BRIDGE", "1");
+    QProcess *bus =
+        startProgram("dbus-daemon", {"--session", "--nofork", "--print-address=1"}, environment);
+    QVERIFY(bus && bus->waitForReadyRead(5000));
+    const QByteArray address = bus->readLine().trimmed();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromLatin1(address));
+    const QByteArray sharedBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address); // for the backend's xfconf-query
+    const auto restoreBus =
+        qScopeGuard([sharedBus] { qputenv("DBUS_SESSION_BUS_ADDRESS", sharedBus); });
+    QVERIFY(startProgram(xfconfd, {}, environment));
+
+    const WallpaperEntry entry{m_picture, true, true, false};
+    WallpaperFiles files(m_dir.filePath(QStringLiteral("xfce-data")));
+    XfceBackend desktop({QStringLiteral("DUMMY0")});
+    const std::atomic_bool notCancelled = false;
+    const ChangeResult result =
+        runChange({{entry}, 0, 0, true, TwoMonitors}, files, desktop, notCancelled);
+    QCOMPARE(result.outcome, ChangeOutcome::Shown);
+    // What xfdesktop reads for each monitor: a picture that fills it exactly.
+    const QImage expected = expectedDesktop(entry);
+    const auto property = [](const QString &monitor, const char *key) {
+        QProcess query;
+        query.start(
+            "xfconf-query",
+            {"-c", "xfce4-desktop", "-p",
+             QStringLiteral("/backdrop/screen0/monitor%1/workspace0/%2").arg(monitor, key)});
+        query.waitForFinished();
+        return QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    };
+    for (const Monitor &monitor : TwoMonitors) {
+        QCOMPARE(property(monitor.name, "image-style"), QStringLiteral("3"));
+        const QImage own(property(monitor.name, "last-image"));
+        QVERIFY2(worstDifference(own, expected.copy(monitor.rect)) <= 4, qPrintable(monitor.name));
+    }
 }
 
 QTEST_MAIN(TestMultiMonitor)

@@ -71,7 +71,8 @@ ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperSty
 }
 
 ApplyResult SwayBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                         const QString &path, WallpaperStyle style) {
+                                         const QList<Monitor> &, const QString &path,
+                                         WallpaperStyle style) {
     if (qEnvironmentVariableIsEmpty("SWAYSOCK"))
         return apply(path, {}, style);
     QList<Output> outputs;

@@ -20,7 +20,9 @@ public:
     QString name() const override { return QStringLiteral("sway"); }
     bool wantsFreshFileName() const override { return false; }
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
-    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture, const QString &path,
+    // sway's own output names and sizes count, which XWayland does not share.
+    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                const QList<Monitor> &monitors, const QString &path,
                                 WallpaperStyle style) override;
 
 private:

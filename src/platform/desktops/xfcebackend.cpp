@@ -2,6 +2,9 @@
 
 #include "programrunner.h"
 
+#include <QHash>
+#include <QRegularExpression>
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -76,12 +79,68 @@ int workspaceCount() {
     return 1;
 }
 
+// Sets one monitor and workspace: its style, and its picture or plain colour.
+ApplyResult setImage(const QString &image, const QString &path, WallpaperStyle style) {
+    const QString folder = image.chopped(int(strlen("last-image")));
+    if (style != WallpaperStyle::Unchanged) {
+        const ApplyResult styled =
+            setProperty(folder + QLatin1String("image-style"), QStringLiteral("int"),
+                        QString::number(imageStyle(style)));
+        if (!styled.ok)
+            return styled;
+    }
+    // A plain colour, not a gradient.
+    if (style == WallpaperStyle::Clear)
+        return setProperty(folder + QLatin1String("color-style"), QStringLiteral("int"),
+                           QStringLiteral("0"));
+    // XFCE ignores a path it already shows: clear it first so it reloads.
+    setProperty(image, QStringLiteral("string"), QString());
+    return setProperty(image, QStringLiteral("string"), path);
+}
+
 } // namespace
 
 XfceBackend::XfceBackend(QStringList outputs)
     : m_outputs(std::move(outputs)) {}
 
 ApplyResult XfceBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    return applyToEveryImage(m_outputs, [&](const QString &, QString *shown, WallpaperStyle *as) {
+        *shown = path;
+        *as = style;
+        return ApplyResult{};
+    });
+}
+
+ApplyResult XfceBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                         const QList<Monitor> &monitors, const QString &path,
+                                         WallpaperStyle style) {
+    QStringList outputs;
+    for (const Monitor &monitor : monitors)
+        outputs.append(monitor.name);
+    QHash<QString, QString> written;
+    return applyToEveryImage(
+        outputs, [&](const QString &output, QString *shown, WallpaperStyle *as) {
+            const auto monitor = std::find_if(monitors.cbegin(), monitors.cend(),
+                                              [&](const Monitor &m) { return m.name == output; });
+            if (monitor == monitors.cend()) {
+                *shown = path;
+                *as = style;
+                return ApplyResult{};
+            }
+            if (!written.contains(output)) {
+                QString error;
+                written.insert(output, writePicture(output, monitor->rect.size(), &error));
+                if (written.value(output).isEmpty())
+                    return ApplyResult::failure(error);
+            }
+            *shown = written.value(output);
+            *as = WallpaperStyle::Stretch;
+            return ApplyResult{};
+        });
+}
+
+ApplyResult XfceBackend::applyToEveryImage(const QStringList &outputs,
+                                           const PictureFor &pictureFor) {
     QString listing;
     runProgram(QStringLiteral("xfconf-query"),
                {QStringLiteral("-c"), Channel, QStringLiteral("-p"), QStringLiteral("/backdrop"),
@@ -96,7 +155,7 @@ ApplyResult XfceBackend::apply(const QString &path, const QImage &, WallpaperSty
     // Before xfdesktop first ran only older monitor0-style keys may exist; it
     // then reads monitor<output>/workspace<N> and would show its own default.
     const int workspaces = workspaceCount();
-    for (const QString &output : m_outputs)
+    for (const QString &output : outputs)
         for (int workspace = 0; workspace < workspaces; ++workspace) {
             const QString image =
                 QStringLiteral("/backdrop/screen0/monitor%1/workspace%2/last-image")
@@ -108,27 +167,15 @@ ApplyResult XfceBackend::apply(const QString &path, const QImage &, WallpaperSty
     if (images.isEmpty())
         return ApplyResult::failure(
             QStringLiteral("XFCE names no monitor to show the wallpaper on."));
+    static const QRegularExpression monitorOf(QStringLiteral("/monitor([^/]*)/"));
     for (const QString &image : images) {
-        const QString folder = image.chopped(int(strlen("last-image")));
-        if (style != WallpaperStyle::Unchanged) {
-            const ApplyResult styled =
-                setProperty(folder + QLatin1String("image-style"), QStringLiteral("int"),
-                            QString::number(imageStyle(style)));
-            if (!styled.ok)
-                return styled;
-        }
-        if (style == WallpaperStyle::Clear) {
-            // A plain colour, not a gradient.
-            const ApplyResult plain = setProperty(folder + QLatin1String("color-style"),
-                                                  QStringLiteral("int"), QStringLiteral("0"));
-            if (!plain.ok)
-                return plain;
-            continue;
-        }
-        // XFCE ignores a path it already shows: clear it first so it reloads.
-        setProperty(image, QStringLiteral("string"), QString());
-        const ApplyResult set = setProperty(image, QStringLiteral("string"), path);
-        if (!set.ok)
+        QString path;
+        WallpaperStyle style = WallpaperStyle::Unchanged;
+        if (const ApplyResult chosen =
+                pictureFor(monitorOf.match(image).captured(1), &path, &style);
+            !chosen.ok)
+            return chosen;
+        if (const ApplyResult set = setImage(image, path, style); !set.ok)
             return set;
     }
     return {};
