@@ -39,13 +39,15 @@ start_x() {
     wait_for 10 xdpyinfo || skip_reason="Xvfb did not start"
 }
 
-# A session bus of this desktop's own; the desktops' services start on it.
+# A session bus of this desktop's own (the desktops' services start on it);
+# its address goes to DBUS_SESSION_BUS_ADDRESS, or to the variable named $1.
 start_bus() {
-    start dbus-daemon --session --nofork --print-address=1
-    local log="$work/log"
-    wait_for 10 grep -q '^unix:' "$log" || { skip_reason="dbus-daemon did not start"; return; }
-    DBUS_SESSION_BUS_ADDRESS=$(grep -m1 '^unix:' "$log")
-    export DBUS_SESSION_BUS_ADDRESS
+    local file
+    file=$(mktemp "$work/bus.XXXXXX")
+    dbus-daemon --session --nofork --print-address=1 >"$file" 2>>"$work/log" &
+    started+=($!)
+    wait_for 10 grep -q '^unix:' "$file" || { skip_reason="dbus-daemon did not start"; return 1; }
+    export "${1:-DBUS_SESSION_BUS_ADDRESS}=$(head -1 "$file")"
 }
 
 bus_has() {
@@ -105,10 +107,29 @@ start_sway() {
 
 start_gnome() {
     start_x && start_bus || return
+    # The shell wants a system bus (power, login manager): one of its own,
+    # where none of those services answer.
+    start_bus DBUS_SYSTEM_BUS_ADDRESS || return
     export XDG_CURRENT_DESKTOP=GNOME XDG_SESSION_DESKTOP=gnome GNOME_SHELL_SESSION_MODE=user
-    start gnome-shell --x11 --replace
+    start gnome-shell --x11 --replace --sm-disable
     wait_for 60 bus_has org.gnome.Shell || { skip_reason="gnome-shell did not start"; return; }
+    # It starts in the overview, with a notice that root is logged in, kept
+    # while the user is idle: leave the overview, move the pointer.
+    wait_for 30 gnome_overview_closed || { skip_reason="gnome-shell stayed in its overview"; return; }
+    for position in '600 500' '620 520' '640 540'; do
+        sleep 2
+        xdotool mousemove $position
+    done
     sleep 5
+}
+
+# Asks the shell to close its overview; true once it has been closed for a while.
+gnome_overview_closed() {
+    local shell=(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell
+                 --method org.freedesktop.DBus.Properties)
+    "${shell[@]}.Set" org.gnome.Shell OverviewActive '<false>' || return
+    sleep 2
+    "${shell[@]}.Get" org.gnome.Shell OverviewActive | grep -q false
 }
 
 start_plasma() {
@@ -201,7 +222,7 @@ run_session() {
     chmod 755 "$work"
     shots="$(dirname "$driver")/shots"
     mkdir -p "$shots" "$work/pictures" "$work/data"
-    trap 'stop_started; rm -rf "$work"' EXIT
+    trap 'stop_started; cp "$work/log" "$shots/$desktop.log"; rm -rf "$work"' EXIT
     export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/cache"
     export XDG_DATA_HOME="$work/home/.local/share" XDG_RUNTIME_DIR="$work/run" NO_AT_BRIDGE=1
     mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME"
