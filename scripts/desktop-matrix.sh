@@ -10,7 +10,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 all_desktops=(x11 xfce mate lxqt lxde sway gnome plasma)
 steps=(tile center stretch proportional same-file other-file restart clear)
-matrix_packages=(plasma-workspace gnome-shell mutter util-linux)
+matrix_packages=(plasma-workspace plasma-desktop gnome-shell mutter util-linux)
 
 if [ "${1:-}" = "--session" ]; then
     # shellcheck source=desktop-matrix-session.sh
@@ -46,15 +46,15 @@ printf '\n'
 notes=()
 for desktop in "${desktops[@]}"; do
     printf '%-8s' "$desktop"
+    whole=$(grep -m1 -E "^$desktop \* " "$results" || true)
+    [ -z "$whole" ] || notes+=("$desktop: $(sed -E 's/^[^(]*\((.*)\)$/\1/' <<<"${whole#* \* }")")
     for step in "${steps[@]}"; do
-        line=$(grep -m1 -E "^$desktop ($step|\*) " "$results" || true)
+        line=${whole:-$(grep -m1 -E "^$desktop $step " "$results" || true)}
         result=${line#"$desktop "*" "}
         [ -n "$line" ] || result="skipped(not run)"
         word=${result%%(*}
-        if [ "$word" != "$result" ]; then
-            notes+=("$desktop $step: ${result#*(}")
-            notes[-1]=${notes[-1]%)}
-        fi
+        [ -n "$whole" ] || [ "$word" = "$result" ] ||
+            notes+=("$desktop $step: $(sed -E 's/^[^(]*\((.*)\)$/\1/' <<<"$result")")
         printf ' | %-12s' "$word"
     done
     printf '\n'
