@@ -102,7 +102,7 @@ start_sway() {
     export XDG_CURRENT_DESKTOP=sway QT_QPA_PLATFORM=offscreen
     wait_for 10 swaymsg -t get_outputs || { skip_reason="sway has no output"; return; }
     # Qt under Wayland would report the output's size; offscreen does not.
-    screen_size=$(swaymsg -t get_outputs | grep -oP 'Current mode: \K[0-9]+x[0-9]+' | head -1)
+    screen_size=$(swaymsg -p -t get_outputs | grep -oP 'Current mode: \K[0-9]+x[0-9]+' | head -1)
 }
 
 start_gnome() {
@@ -217,6 +217,8 @@ scenario() {
 
 run_session() {
     desktop=$1 driver=$2 results=$3
+    # A step that fails is recorded, not the end of the desktop's run.
+    set +e
     umask 022
     work=$(mktemp -d /tmp/desktop-matrix.XXXXXX)
     chmod 755 "$work"

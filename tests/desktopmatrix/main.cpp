@@ -10,6 +10,7 @@
 
 #include "changejob.h"
 #include "desktopbackend.h"
+#include "monitors.h"
 #include "screencheck.h"
 #include "screenshot.h"
 #include "wallpaperfiles.h"
@@ -33,7 +34,7 @@ WallpaperEntry entryFor(const QString &path, const QString &mode) {
 }
 
 QString change(const QStringList &words, WallpaperFiles &files, DesktopBackend &desktop,
-               QSize screen) {
+               const QList<Monitor> &monitors) {
     const std::atomic_bool cancelled = false;
     if (words.value(0) == QLatin1String("clear")) {
         const ApplyResult result = desktop.apply({}, {}, WallpaperStyle::Clear);
@@ -41,7 +42,7 @@ QString change(const QStringList &words, WallpaperFiles &files, DesktopBackend &
     }
     if (words.value(0) != QLatin1String("apply") || words.size() != 3)
         return QStringLiteral("unknown command");
-    const ChangeRequest request{{entryFor(words.at(1), words.at(2))}, 0, 0, false, screen};
+    const ChangeRequest request{{entryFor(words.at(1), words.at(2))}, 0, 0, false, monitors};
     const ChangeResult result = runChange(request, files, desktop, cancelled);
     if (result.outcome == ChangeOutcome::Shown)
         return {};
@@ -50,10 +51,10 @@ QString change(const QStringList &words, WallpaperFiles &files, DesktopBackend &
 
 int run(const QStringList &arguments) {
     const QScreen *primary = QGuiApplication::primaryScreen();
-    QSize screen = primary ? primary->size() : QSize(1024, 768);
+    QList<Monitor> monitors = currentMonitors();
     if (arguments.size() > 1) {
         const QStringList size = arguments.at(1).split(QLatin1Char('x'));
-        screen = QSize(size.value(0).toInt(), size.value(1).toInt());
+        monitors = {{QStringLiteral("0"), QRect(0, 0, size.value(0).toInt(), size.value(1).toInt())}};
     }
     WallpaperFiles files(arguments.value(0));
     const std::unique_ptr<DesktopBackend> desktop =
@@ -62,7 +63,7 @@ int run(const QStringList &arguments) {
     for (std::string line; std::getline(std::cin, line);) {
         const QStringList words =
             QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const QString error = change(words, files, *desktop, screen);
+        const QString error = change(words, files, *desktop, monitors);
         std::cout << (error.isEmpty() ? "ok" : "failed: " + error.simplified().toStdString())
                   << std::endl;
     }

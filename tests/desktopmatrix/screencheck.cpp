@@ -119,22 +119,47 @@ QString checkTiled(const QImage &shot, const ScreenExpectation &expected) {
     return {};
 }
 
+// The most frequent colour among the points.
+QRgb commonColour(const QImage &shot, const QList<QPoint> &points) {
+    QHash<QRgb, int> counts;
+    QRgb common = 0;
+    for (const QPoint &at : points)
+        if (++counts[shot.pixel(at)] > counts.value(common))
+            common = shot.pixel(at);
+    return common;
+}
+
+// Every line of points (rows, or columns) in one colour each.
+Tally lineTally(const QImage &shot, const QList<QPoint> &points, bool rows) {
+    QHash<int, QList<QPoint>> lines;
+    for (const QPoint &at : points)
+        lines[rows ? at.y() : at.x()].append(at);
+    Tally tally;
+    for (const QList<QPoint> &line : std::as_const(lines)) {
+        const QColor colour(commonColour(shot, line));
+        for (const QPoint &at : line)
+            tally.count(near(shot.pixel(at), colour), at, shot.pixel(at), colour.name());
+    }
+    return tally;
+}
+
+// No picture: the desktop's own colour, plain or a gradient (MATE's default),
+// and none of the pictures' colours anywhere.
 QString checkPlain(const QImage &shot, const ScreenExpectation &expected) {
     const QList<QPoint> points = samplePoints(shot.size());
-    QHash<QRgb, int> counts;
-    for (const QPoint &at : points)
-        ++counts[shot.pixel(at)];
-    QRgb common = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > counts.value(common))
-            common = it.key();
-    for (const QColor &colour : expected.pictureColours)
-        if (near(common, colour))
-            return QStringLiteral("the screen shows %1, a colour of a picture").arg(describe(common));
-    Tally plain;
-    for (const QPoint &at : points)
-        plain.count(near(shot.pixel(at), QColor(common)), at, shot.pixel(at), describe(common));
-    return plain.fails() ? plain.why(QStringLiteral("plain colour")) : QString();
+    Tally foreign;
+    for (const QPoint &at : points) {
+        bool pictureColour = false;
+        for (const QColor &colour : expected.pictureColours)
+            pictureColour = pictureColour || near(shot.pixel(at), colour);
+        foreign.count(!pictureColour, at, shot.pixel(at), QStringLiteral("no picture's colour"));
+    }
+    if (foreign.fails())
+        return foreign.why(QStringLiteral("plain colour"));
+    const Tally rows = lineTally(shot, points, true), columns = lineTally(shot, points, false);
+    if (rows.fails() && columns.fails())
+        return rows.why(QStringLiteral("plain colour or gradient"));
+    return {};
 }
 
 } // namespace

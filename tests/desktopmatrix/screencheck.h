@@ -6,7 +6,7 @@
 
 // Judges a screenshot against what a 200x100 two-colour picture must look like
 // in a display mode: "tile", "center", "stretch", "proportional", or "clear"
-// for a plain colour that is none of the pictures' colours.
+// for the desktop's own colour (plain or a gradient) without any picture.
 struct ScreenExpectation {
     QString mode;
     QColor left;
