@@ -77,6 +77,7 @@ start_desktop() {
         start_x && start_bus && start openbox && start "${program[@]}"
         [ -n "$skip_reason" ] || wait_for 20 has_window "$class" ||
             skip_reason="${program[0]} showed no desktop window"
+        sleep 3 # the window appears before its first picture
         ;;
     sway) start_sway ;;
     gnome) start_gnome ;;
@@ -175,7 +176,8 @@ grab() {
 }
 
 # step NAME COMMAND MODE COLOURS...: the change, then the screen until it
-# shows what it must (desktops fade), at most 15 seconds.
+# shows what it must (desktops fade, and are slow on a busy machine), at most
+# 30 seconds.
 step() {
     local name=$1 command=$2 mode=$3 reply verdict source
     shift 3
@@ -184,7 +186,7 @@ step() {
         record "$name" "FAIL(${reply#failed: })"
         return
     fi
-    local deadline=$((SECONDS + 15))
+    local deadline=$((SECONDS + 30))
     while :; do
         source=$(grab "$name") && verdict=$("$driver" check "$source" "$mode" "$@" 2>>"$work/log") &&
             { record "$name" pass; return; }

@@ -54,7 +54,8 @@ int run(const QStringList &arguments) {
     QList<Monitor> monitors = currentMonitors();
     if (arguments.size() > 1) {
         const QStringList size = arguments.at(1).split(QLatin1Char('x'));
-        monitors = {{QStringLiteral("0"), QRect(0, 0, size.value(0).toInt(), size.value(1).toInt())}};
+        monitors = {
+            {QStringLiteral("0"), QRect(0, 0, size.value(0).toInt(), size.value(1).toInt())}};
     }
     WallpaperFiles files(arguments.value(0));
     const std::unique_ptr<DesktopBackend> desktop =
@@ -81,8 +82,8 @@ int check(const QStringList &arguments) {
     } else {
         shot.load(source);
     }
-    ScreenExpectation expected{arguments.at(1), QColor(arguments.at(2)), QColor(arguments.at(3)),
-                               {}};
+    ScreenExpectation expected{
+        arguments.at(1), QColor(arguments.at(2)), QColor(arguments.at(3)), {}};
     for (const QString &colour : arguments.mid(2))
         expected.pictureColours.append(QColor(colour));
     const QString error = checkScreen(shot, expected);

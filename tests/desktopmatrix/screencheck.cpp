@@ -85,8 +85,8 @@ QString checkPlaced(const QImage &shot, const ScreenExpectation &expected) {
     // A centred picture is small: check that the sampling reached it.
     if (left.total == 0 || right.total == 0)
         return QStringLiteral("no sample point inside the picture");
-    for (const auto &[tally, region] : {std::pair{&left, "left half"}, {&right, "right half"},
-                                        {&outside, "outside the picture"}})
+    for (const auto &[tally, region] :
+         {std::pair{&left, "left half"}, {&right, "right half"}, {&outside, "outside the picture"}})
         if (tally->fails())
             return tally->why(QLatin1String(region));
     return {};

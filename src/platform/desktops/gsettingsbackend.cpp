@@ -14,15 +14,22 @@ const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Gnome{"GNOME",
                                                                    "picture-uri-dark",
                                                                    "picture-options",
                                                                    "picture-options",
-                                                                   "none"};
+                                                                   "none",
+                                                                   true};
 const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Cinnamon{
-    "Cinnamon",        "org.cinnamon.desktop.background",
-    "picture-uri",     true,
-    nullptr,           "picture-options",
-    "picture-options", "none"};
+    "Cinnamon",
+    "org.cinnamon.desktop.background",
+    "picture-uri",
+    true,
+    nullptr,
+    "picture-options",
+    "picture-options",
+    "none",
+    false};
 const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Mate{
     "MATE",  "org.mate.background", "picture-filename", false,
-    nullptr, "picture-options",     "picture-filename", ""};
+    nullptr, "picture-options",     "picture-filename", "",
+    false};
 
 namespace {
 
@@ -57,6 +64,28 @@ QList<Write> writesFor(const GSettingsDesktopBackend::Keys &keys, const QString 
     writes.append(Write(keys.pictureKey, picture));
     if (hasDarkKey)
         writes.append(Write(keys.darkPictureKey, picture));
+    return writes;
+}
+
+// GNOME Shell draws a tiled picture stretched over the screen while the
+// background colour is "solid" (a long-standing mutter fault); a vertical
+// gradient between two equal colours looks the same and keeps the tiles.
+QList<Write> tileShadingWrites(GSettingsSchema *schema, const GSettingsDesktopBackend::Keys &keys,
+                               WallpaperStyle style) {
+    if (!keys.tilesNeedShading || style != WallpaperStyle::Tile)
+        return {};
+    for (const char *key : {"color-shading-type", "primary-color", "secondary-color"})
+        if (!g_settings_schema_has_key(schema, key))
+            return {};
+    GSettings *settings = g_settings_new(keys.schema);
+    gchar *shading = g_settings_get_string(settings, "color-shading-type");
+    gchar *primary = g_settings_get_string(settings, "primary-color");
+    QList<Write> writes;
+    if (qstrcmp(shading, "solid") == 0)
+        writes = {Write("color-shading-type", "vertical"), Write("secondary-color", primary)};
+    g_free(primary);
+    g_free(shading);
+    g_object_unref(settings);
     return writes;
 }
 
@@ -96,7 +125,8 @@ ApplyResult GSettingsDesktopBackend::apply(const QString &path, const QImage &,
             QStringLiteral("The settings schema %1 is not installed.").arg(m_keys.schema));
     const bool hasDarkKey =
         m_keys.darkPictureKey && g_settings_schema_has_key(schema, m_keys.darkPictureKey);
-    const QList<Write> writes = writesFor(m_keys, path, style, hasDarkKey);
+    const QList<Write> writes =
+        writesFor(m_keys, path, style, hasDarkKey) + tileShadingWrites(schema, m_keys, style);
     QString refused;
     for (const Write &write : writes) {
         refused = rangeError(schema, write);

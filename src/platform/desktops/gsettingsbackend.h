@@ -17,6 +17,7 @@ public:
         // "none" option but draws only its colour without a file.
         const char *clearKey;
         const char *clearValue;
+        bool tilesNeedShading; // GNOME Shell stretches tiles over a solid colour
     };
     static const Keys Gnome;
     static const Keys Cinnamon;

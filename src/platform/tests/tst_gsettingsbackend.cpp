@@ -18,6 +18,8 @@ private Q_SLOTS:
     void everyChange_reachesTheKeys();
     void valueOutsideTheSchema_isReportedAndNotWritten();
     void missingSchema_isReported();
+    void gnomeTiles_getAGradientOfOneColour_data();
+    void gnomeTiles_getAGradientOfOneColour();
 
 private:
     static QString get(const char *schema, const char *key) {
@@ -145,6 +147,41 @@ void TestGSettingsBackend::missingSchema_isReported() {
     const ApplyResult result = backend.apply("/x.bmp", QImage(), WallpaperStyle::Tile);
     QVERIFY(!result.ok);
     QVERIFY(result.error.contains("org.example.absent"));
+}
+
+void TestGSettingsBackend::gnomeTiles_getAGradientOfOneColour_data() {
+    QTest::addColumn<WallpaperStyle>("style");
+    QTest::addColumn<QString>("shading");
+    QTest::addColumn<QString>("expectedShading");
+    QTest::addColumn<QString>("expectedSecondary");
+    QTest::newRow("tiled on solid") << WallpaperStyle::Tile << "solid"
+                                    << "'vertical'"
+                                    << "'#123456'";
+    QTest::newRow("tiled on a gradient") << WallpaperStyle::Tile << "horizontal"
+                                         << "'horizontal'"
+                                         << "'#abcdef'";
+    QTest::newRow("centred on solid") << WallpaperStyle::Center << "solid"
+                                      << "'solid'"
+                                      << "'#abcdef'";
+}
+
+void TestGSettingsBackend::gnomeTiles_getAGradientOfOneColour() {
+    QFETCH(WallpaperStyle, style);
+    QFETCH(QString, shading);
+    QFETCH(QString, expectedShading);
+    QFETCH(QString, expectedSecondary);
+    const char *schema = GSettingsDesktopBackend::Gnome.schema;
+    if (!installed(schema))
+        QSKIP("GNOME's schema is not installed");
+    for (const auto &[key, value] : {std::pair{"color-shading-type", shading},
+                                     {"primary-color", QString("#123456")},
+                                     {"secondary-color", QString("#abcdef")}})
+        QCOMPARE(QProcess::execute("gsettings", {"set", schema, key, value}), 0);
+    GSettingsDesktopBackend backend(GSettingsDesktopBackend::Gnome);
+    QVERIFY(backend.apply("/pictures/a.bmp", QImage(), style).ok);
+    QCOMPARE(get(schema, "color-shading-type"), expectedShading);
+    QCOMPARE(get(schema, "secondary-color"), expectedSecondary);
+    QCOMPARE(get(schema, "primary-color"), "'#123456'");
 }
 
 QTEST_GUILESS_MAIN(TestGSettingsBackend)
