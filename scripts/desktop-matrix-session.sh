@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # One desktop of scripts/desktop-matrix.sh, run as the first process of a PID
 # namespace of its own: sourced by it, never run alone.
 
@@ -10,12 +11,18 @@ start() {
     started+=($!)
 }
 
+# Last started, first stopped; what does not end on TERM within 5 seconds is
+# killed. (Whatever they started themselves ends with the namespace.)
 stop_started() {
-    local pid
+    local pid watchdog
     for ((i = ${#started[@]} - 1; i >= 0; i--)); do
         pid=${started[i]}
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+        kill "$pid" 2>/dev/null || continue
+        (sleep 5 && kill -KILL "$pid" 2>/dev/null) &
+        watchdog=$!
+        wait "$pid" 2>/dev/null
+        kill "$watchdog" 2>/dev/null
+        wait "$watchdog" 2>/dev/null
     done
 }
 
@@ -99,7 +106,8 @@ start_sway() {
     socket() { compgen -G "$runtime/sway-ipc.*.sock"; }
     wait_for 20 socket || { skip_reason="sway did not start"; return; }
     SWAYSOCK=$(socket)
-    export SWAYSOCK WAYLAND_DISPLAY="$(compgen -G "$runtime/wayland-?" | head -1)" XDG_SESSION_TYPE=wayland
+    WAYLAND_DISPLAY=$(compgen -G "$runtime/wayland-?" | head -1)
+    export SWAYSOCK WAYLAND_DISPLAY XDG_SESSION_TYPE=wayland
     export XDG_CURRENT_DESKTOP=sway QT_QPA_PLATFORM=offscreen
     wait_for 10 swaymsg -t get_outputs || { skip_reason="sway has no output"; return; }
     # Qt under Wayland would report the output's size; offscreen does not.
@@ -117,20 +125,21 @@ start_gnome() {
     # It starts in the overview, with a notice that root is logged in, kept
     # while the user is idle: leave the overview, move the pointer.
     wait_for 30 gnome_overview_closed || { skip_reason="gnome-shell stayed in its overview"; return; }
-    for position in '600 500' '620 520' '640 540'; do
+    for x in 600 620 640; do
         sleep 2
-        xdotool mousemove $position
+        xdotool mousemove "$x" 500
     done
     sleep 5
 }
 
 # Asks the shell to close its overview; true once it has been closed for a while.
 gnome_overview_closed() {
-    local shell=(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell
-                 --method org.freedesktop.DBus.Properties)
-    "${shell[@]}.Set" org.gnome.Shell OverviewActive '<false>' || return
+    local shell=(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell)
+    "${shell[@]}" --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive \
+        '<false>' || return
     sleep 2
-    "${shell[@]}.Get" org.gnome.Shell OverviewActive | grep -q false
+    "${shell[@]}" --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive |
+        grep -q false
 }
 
 start_plasma() {
