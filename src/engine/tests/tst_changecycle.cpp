@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QMutex>
 #include <QSemaphore>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -102,7 +103,7 @@ private Q_SLOTS:
     void ticksWhileHeld_countTowardsTheInterval();
     void newerChange_supersedesOneStillWaiting();
     void finish_doesNotWaitForAStuckDesktop();
-    void freshNames_alternateForCachingDesktops();
+    void freshNames_neverRepeatForCachingDesktops();
 
 private:
     QString picture(const QString &name, QSize size, QColor colour = Qt::blue) {
@@ -454,7 +455,7 @@ void TestChangeCycle::finish_doesNotWaitForAStuckDesktop() {
     QVERIFY(m_cycle->finish(5000));
 }
 
-void TestChangeCycle::freshNames_alternateForCachingDesktops() {
+void TestChangeCycle::freshNames_neverRepeatForCachingDesktops() {
     colouredEntries(2);
     m_desktop->freshNames = true;
     for (int change = 0; change < 3; ++change) {
@@ -462,8 +463,10 @@ void TestChangeCycle::freshNames_alternateForCachingDesktops() {
         QVERIFY(settled());
     }
     QCOMPARE(m_desktop->shown.size(), 3);
-    QVERIFY(m_desktop->shown.at(0).path != m_desktop->shown.at(1).path);
-    QCOMPARE(m_desktop->shown.at(0).path, m_desktop->shown.at(2).path);
+    // A desktop may keep what it read under any name it was given before.
+    const QSet<QString> names{m_desktop->shown.at(0).path, m_desktop->shown.at(1).path,
+                              m_desktop->shown.at(2).path};
+    QCOMPARE(names.size(), 3);
     // Each name shows the picture of its own change.
     QCOMPARE(shownColours(), (QList<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(255, 0, 0)}));
 }
