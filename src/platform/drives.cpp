@@ -21,7 +21,8 @@ bool isPseudoFileSystem(const QString &type) {
         QStringLiteral("binfmt_misc"), QStringLiteral("nsfs"),
         QStringLiteral("efivarfs"),    QStringLiteral("rpc_pipefs"),
         QStringLiteral("squashfs"),    QStringLiteral("selinuxfs"),
-        QStringLiteral("fuse.portal"), QStringLiteral("fuse.gvfsd-fuse")};
+        QStringLiteral("fuse.portal"), QStringLiteral("fuse.gvfsd-fuse"),
+        QStringLiteral("overlay"),     QStringLiteral("fuse.lxcfs")};
     return pseudo.contains(type);
 }
 
@@ -29,7 +30,8 @@ bool isPseudoFileSystem(const QString &type) {
 bool isSystemArea(const QString &mountPoint) {
     if (mountPoint.startsWith(QLatin1String("/run/media/")))
         return false;
-    for (const char *area : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot", "/var/lib"})
+    for (const char *area :
+         {"/proc", "/sys", "/dev", "/run", "/snap", "/boot", "/var/lib", "/etc", "/usr"})
         if (mountPoint == QLatin1String(area) ||
             mountPoint.startsWith(QLatin1String(area) + QLatin1Char('/')))
             return true;
@@ -53,6 +55,23 @@ QString unescapeMountField(const QByteArray &field) {
     return QString::fromUtf8(plain);
 }
 
+// udev writes blanks and other unsafe characters of a label as \xHH.
+QString unescapeLabel(const QString &name) {
+    QByteArray plain;
+    const QByteArray bytes = name.toUtf8();
+    for (int i = 0; i < bytes.size(); ++i) {
+        bool ok = false;
+        const int code = bytes.mid(i, 2) == "\\x" ? bytes.mid(i + 2, 2).toInt(&ok, 16) : 0;
+        if (ok && bytes.mid(i + 2, 2).size() == 2) {
+            plain.append(char(code));
+            i += 3;
+        } else {
+            plain.append(bytes[i]);
+        }
+    }
+    return QString::fromUtf8(plain);
+}
+
 bool isUnder(const QString &path, const QString &root) {
     if (root == QLatin1String("/"))
         return path.startsWith(QLatin1Char('/'));
@@ -61,9 +80,10 @@ bool isUnder(const QString &path, const QString &root) {
 
 } // namespace
 
-Drives::Drives(QString mountTable, QString sysBlock)
+Drives::Drives(QString mountTable, QString sysBlock, QString byLabel)
     : m_mountTable(std::move(mountTable))
-    , m_sysBlock(std::move(sysBlock)) {}
+    , m_sysBlock(std::move(sysBlock))
+    , m_byLabel(std::move(byLabel)) {}
 
 QList<Drives::Volume> Drives::mounted() const {
     QList<Volume> result;
@@ -94,18 +114,26 @@ QList<Drives::Volume> Drives::volumes() const {
     QList<Volume> result;
     Volume root = volumeIn(all, QStringLiteral("/"));
     root.rootPath = QStringLiteral("/");
+    root.label = QStringLiteral("/");
     result.append(root);
     const QString home = QDir::cleanPath(QDir::homePath());
     if (home != QLatin1String("/")) {
         Volume homeVolume = volumeIn(all, home);
         homeVolume.rootPath = home;
+        homeVolume.label = QStringLiteral("Home");
         result.append(homeVolume);
     }
     QList<Volume> others;
-    for (const Volume &volume : all) {
+    for (Volume volume : all) {
         if (volume.rootPath == QLatin1String("/") || volume.rootPath == home ||
-            isPseudoFileSystem(volume.fileSystemType) || isSystemArea(volume.rootPath))
+            volume.type == RamDisk || isPseudoFileSystem(volume.fileSystemType) ||
+            isSystemArea(volume.rootPath))
             continue;
+        // Containers mount single files (resolv.conf, hosts): no place for
+        // pictures. A network share is not asked, so a dead one cannot hang us.
+        if (volume.type != Remote && !QFileInfo(volume.rootPath).isDir())
+            continue;
+        volume.label = labelOf(volume);
         others.append(volume);
     }
     std::sort(others.begin(), others.end(),
@@ -188,6 +216,17 @@ bool Drives::isRemovableDevice(const QString &device) const {
             break;
     }
     return false;
+}
+
+QString Drives::labelOf(const Volume &volume) const {
+    if (volume.type != Remote && volume.device.startsWith(QLatin1Char('/'))) {
+        const QString device = QFileInfo(volume.device).canonicalFilePath();
+        const QFileInfoList links = QDir(m_byLabel).entryInfoList(QDir::System | QDir::Files);
+        for (const QFileInfo &link : links)
+            if (!device.isEmpty() && link.canonicalFilePath() == device)
+                return unescapeLabel(link.fileName());
+    }
+    return QFileInfo(volume.rootPath).fileName();
 }
 
 QString Drives::typeText(Type type) {

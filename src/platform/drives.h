@@ -19,18 +19,23 @@ public:
 
     struct Volume {
         QString rootPath; // mount point, or the home folder for its own entry
+        QString label;    // what the drive list shows: the volume's label or its folder's name
         QString device;
         QString fileSystemType;
         Type type = Unknown;
     };
 
     // mountTable is a file in /proc/self/mounts format; sysBlock the folder
-    // that holds one folder per block device (/sys/class/block).
+    // that holds one folder per block device (/sys/class/block); byLabel the
+    // folder of links named after the volumes' labels (/dev/disk/by-label).
     explicit Drives(QString mountTable = QStringLiteral("/proc/self/mounts"),
-                    QString sysBlock = QStringLiteral("/sys/class/block"));
+                    QString sysBlock = QStringLiteral("/sys/class/block"),
+                    QString byLabel = QStringLiteral("/dev/disk/by-label"));
 
     // Re-reads the mount table: "/" first, then the home folder, then the
-    // other mounted volumes by path. Pseudo file systems are left out.
+    // other mounted volumes by path. Only places a user keeps pictures on
+    // are listed: no pseudo file systems, RAM disks or files mounted into
+    // sandboxes.
     QList<Volume> volumes() const;
 
     // The type of the volume holding path. Paths on network volumes are not
@@ -50,7 +55,9 @@ private:
     Type classify(const QString &device, const QString &fileSystemType,
                   const QString &mountPoint) const;
     bool isRemovableDevice(const QString &device) const;
+    QString labelOf(const Volume &volume) const;
 
     QString m_mountTable;
     QString m_sysBlock;
+    QString m_byLabel;
 };
