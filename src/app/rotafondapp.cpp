@@ -78,6 +78,8 @@ void RotafondApp::saveEverything() {
             SettingsKeys::MainWindowSize,
             QStringLiteral("%1 x %2").arg(m_mainWindow->width()).arg(m_mainWindow->height()));
     }
+    if (m_browser && m_browser->isVisible())
+        m_browser->rememberGeometry();
     if (m_defaults)
         m_defaults->save();
 }

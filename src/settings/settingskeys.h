@@ -61,6 +61,9 @@ inline constexpr IntKey NextFile{Settings, "NextFile", 0, 0, INT_MAX};
 inline constexpr TextKey LastPath{Settings, "Last Path", TextFallback::PicturesFolder};
 // The main window's size as the user left it, "width x height".
 inline constexpr TextKey MainWindowSize{Settings, "Main Window Size", TextFallback::Nothing};
+// The browser's size and where its frame was, "width x height +left +top".
+inline constexpr TextKey BrowserGeometry{Settings, "Browser Window Geometry",
+                                         TextFallback::Nothing};
 
 inline constexpr EntryTextSection Files{"Files", "none"};
 inline constexpr EntryFlagSection FileStretchSettings{"FileStretchSettings", true};

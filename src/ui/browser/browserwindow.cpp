@@ -1,5 +1,7 @@
 #include "browserwindow.h"
 
+#include "browsergeometry.h"
+#include "driveicon.h"
 #include "numeric.h"
 #include "picturefile.h"
 #include "picturejob.h"
@@ -227,14 +229,32 @@ void BrowserWindow::open() {
     setBusy(false);
     m_driveList->clear();
     m_volumes = m_drives.volumes();
-    for (const Drives::Volume &volume : m_volumes)
-        m_driveList->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), volume.rootPath,
-                             volume.rootPath);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    for (const Drives::Volume &volume : m_volumes) {
+        m_driveList->addItem(driveIcon(volume, *style()), volume.label, volume.rootPath);
+        m_driveList->setItemData(m_driveList->count() - 1, volume.rootPath, Qt::ToolTipRole);
+    }
+    placeOnScreen();
     show();
     m_currentPath = m_settings.read(SettingsKeys::LastPath);
     m_startTimer.start();
+}
+
+void BrowserWindow::placeOnScreen() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The size kept is the inside of the window: leave room for the frame
+    // once the window manager has told us how large it is.
+    const QSize frame = frameGeometry().size() - size();
+    const QRect area = screen->availableGeometry().adjusted(0, 0, -frame.width(), -frame.height());
+    const QRect placed =
+        browserGeometry(m_settings.read(SettingsKeys::BrowserGeometry), area, minimumSize());
+    resize(placed.size());
+    move(placed.topLeft());
+}
+
+void BrowserWindow::rememberGeometry() {
+    m_settings.write(SettingsKeys::BrowserGeometry, browserGeometryText(QRect(pos(), size())));
 }
 
 QString BrowserWindow::defaultFolder() const {
@@ -554,6 +574,7 @@ void BrowserWindow::leave() {
 }
 
 void BrowserWindow::closeEvent(QCloseEvent *event) {
+    rememberGeometry();
     m_leaving = true;
     m_startTimer.stop();
     m_scanner.cancel();
@@ -612,9 +633,7 @@ void BrowserWindow::arrangeBrowser() {
 
 void BrowserWindow::arrangeThumbnails() {
     const QRect inner = m_frame->contentsRect();
-    // Cells never collapse to no column, even in a window a tiling
-    // manager squeezed below the minimum width.
-    m_strip->setColumns((inner.width() - m_scroll->width()) / ThumbnailStrip::CellSize.width());
+    m_strip->fitWidth(inner.width() - m_scroll->width());
     const int overflow = m_strip->height() - inner.height();
     if (overflow < 0) {
         m_scroll->setMaximum(0);

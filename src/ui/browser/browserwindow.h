@@ -45,6 +45,9 @@ public:
     // comes to the front instead.
     void open();
 
+    // Keeps where the window is and how large, for the next time it opens.
+    void rememberGeometry();
+
     QString currentPath() const { return m_currentPath; }
     int thumbCount() const { return m_thumbCount; }
     bool isBusy() const { return m_busy; }
@@ -75,6 +78,7 @@ private:
 
     void buildActions();
     void buildLayout();
+    void placeOnScreen();
     QString defaultFolder() const;
     void startNavigation();
     void driveActivated(int index);

@@ -55,31 +55,33 @@ QImage ThumbnailStrip::picture(int index) const {
     return copy;
 }
 
-void ThumbnailStrip::setColumns(int columns) {
-    m_columns = std::max(1, columns);
+void ThumbnailStrip::fitWidth(int width) {
+    // Cells never collapse to no column, even in a window a tiling manager
+    // squeezed below the minimum width.
+    m_columns = std::max(1, width / CellSize.width());
+    m_cellWidth = std::max(CellSize.width(), width / m_columns);
     updateSize();
+    update();
 }
 
 void ThumbnailStrip::updateSize() {
     // The empty cell of a folder without pictures still takes its place.
     const int cells = std::max(1, count());
     const int rows = cells / m_columns + (cells % m_columns ? 1 : 0);
-    const QSize size(m_columns * CellSize.width(), rows * CellSize.height());
+    const QSize size(m_columns * m_cellWidth, rows * CellSize.height());
     if (size != this->size())
         resize(size);
 }
 
 QRect ThumbnailStrip::cellRect(int index) const {
-    return QRect(
-        QPoint(index % m_columns * CellSize.width(), index / m_columns * CellSize.height()),
-        CellSize);
+    return QRect(QPoint(index % m_columns * m_cellWidth, index / m_columns * CellSize.height()),
+                 cellSize());
 }
 
 int ThumbnailStrip::cellAt(QPoint position) const {
-    if (position.x() < 0 || position.y() < 0 || position.x() >= m_columns * CellSize.width())
+    if (position.x() < 0 || position.y() < 0 || position.x() >= m_columns * m_cellWidth)
         return -1;
-    const int index =
-        position.y() / CellSize.height() * m_columns + position.x() / CellSize.width();
+    const int index = position.y() / CellSize.height() * m_columns + position.x() / m_cellWidth;
     return index < count() ? index : -1;
 }
 
@@ -121,7 +123,7 @@ void ThumbnailStrip::paintEvent(QPaintEvent *event) {
             if (index == m_selected)
                 painter.fillRect(cell.adjusted(2, 2, -2, -2), palette().color(QPalette::Highlight));
             const int pictureTop = cell.top() + 3;
-            painter.drawImage(cell.left() + (CellSize.width() - CanvasSize.width()) / 2, pictureTop,
+            painter.drawImage(cell.left() + (cell.width() - CanvasSize.width()) / 2, pictureTop,
                               picture(index));
             const QRect captionArea(cell.left(), pictureTop + CanvasSize.height(), cell.width(),
                                     cell.bottom() - pictureTop - CanvasSize.height());

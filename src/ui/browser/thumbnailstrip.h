@@ -20,6 +20,7 @@ class ThumbnailStrip : public QWidget {
     Q_OBJECT
 
 public:
+    // The smallest cell; cells grow wider to fill the strip's width.
     static constexpr QSize CellSize{180, 125};
     static constexpr QSize CanvasSize{140, 105};
 
@@ -31,10 +32,12 @@ public:
     QString tag(int index) const { return m_cells.at(index).tag; }
     QImage picture(int index) const;
 
-    // Places the cells in columns and sizes the strip to hold them all; a
-    // strip without cells is one row high.
-    void setColumns(int columns);
+    // Places the cells in as many columns as fit width, sharing what is left
+    // among them so no strip of empty space stays at the right, and sizes the
+    // strip to hold them all; a strip without cells is one row high.
+    void fitWidth(int width);
     int columns() const { return m_columns; }
+    QSize cellSize() const { return {m_cellWidth, CellSize.height()}; }
     QRect cellRect(int index) const;
     int cellAt(QPoint position) const;
 
@@ -65,5 +68,6 @@ private:
     QList<Cell> m_cells;
     mutable QCache<int, QImage> m_decoded{600};
     int m_columns = 1;
+    int m_cellWidth = CellSize.width();
     int m_selected = -1;
 };

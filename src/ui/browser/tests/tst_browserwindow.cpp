@@ -1,3 +1,4 @@
+#include "browsergeometry.h"
 #include "browserwindow.h"
 #include "progressbar.h"
 #include "scriptedprompter.h"
@@ -366,7 +367,6 @@ private Q_SLOTS:
         QTest::newRow("network, ok") << "nfs4" << Prompter::Answer::Ok << true
                                      << "I can add pictures from a network drive...";
         QTest::newRow("fixed") << "ext4" << Prompter::Answer::Ok << true << "";
-        QTest::newRow("ram disk") << "tmpfs" << Prompter::Answer::Ok << false << "";
     }
 
     void drives_warnAndAskBeforeOpeningRemovableMedia() {
@@ -447,13 +447,18 @@ private Q_SLOTS:
         m_browser->resize(width, 517);
         QCoreApplication::processEvents();
 
-        QCOMPARE(strip->columns(), columns);
-        QCOMPARE(strip->size(), QSize(columns * 180, rows * 125));
-        const int last = std::max(0, cells - 1);
-        QCOMPARE(strip->cellRect(last).topLeft(),
-                 QPoint(last % columns * 180, last / columns * 125));
+        // The columns share the whole width: what is left over is less
+        // than one pixel per column.
         auto *scroll = m_browser->findChild<QScrollBar *>(QStringLiteral("stripScrollBar"));
         auto *frame = strip->parentWidget()->parentWidget();
+        const int room = static_cast<QFrame *>(frame)->contentsRect().width() - scroll->width();
+        QCOMPARE(strip->columns(), columns);
+        QVERIFY(strip->width() <= room && strip->width() > room - columns);
+        QCOMPARE(strip->height(), rows * 125);
+        const int last = std::max(0, cells - 1);
+        QCOMPARE(strip->cellRect(last), QRect(last % columns * (room / columns),
+                                              last / columns * 125, room / columns, 125));
+        QCOMPARE(strip->cellAt(strip->cellRect(last).bottomRight()), cells > 0 ? last : -1);
         const int visible = static_cast<QFrame *>(frame)->contentsRect().height();
         QCOMPARE(scroll->isEnabled(), rows * 125 - visible >= 0);
         QCOMPARE(scroll->maximum(), std::max(0, rows * 125 - visible));
@@ -480,6 +485,46 @@ private Q_SLOTS:
         auto *scroll = m_browser->findChild<QScrollBar *>(QStringLiteral("stripScrollBar"));
         QCOMPARE(scroll->maximum(), 0);
         QVERIFY(scroll->isEnabled());
+    }
+
+    void geometry_fitsTheScreen_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("expected");
+        const QRect screen(0, 0, 1280, 800);
+        QTest::newRow("first time: two thirds, centred")
+            << "" << screen << QRect(213, 133, 853, 533);
+        QTest::newRow("small screen: the designed size")
+            << "" << QRect(0, 0, 800, 600) << QRect(54, 41, 691, 517);
+        QTest::newRow("unreadable") << "wide" << screen << QRect(213, 133, 853, 533);
+        QTest::newRow("kept") << "900 x 600 +10 +20" << screen << QRect(10, 20, 900, 600);
+        QTest::newRow("second screen")
+            << "900 x 600 +1500 +20" << QRect(1280, 0, 1920, 1080) << QRect(1500, 20, 900, 600);
+        QTest::newRow("off the right: moved in")
+            << "900 x 600 +1000 +20" << screen << QRect(380, 20, 900, 600);
+        QTest::newRow("off the top left: moved in")
+            << "900 x 600 -300 -50" << screen << QRect(0, 0, 900, 600);
+        QTest::newRow("screen since smaller: cut")
+            << "3000 x 2000 +0 +0" << screen << QRect(0, 0, 1280, 800);
+        QTest::newRow("below the minimum") << "100 x 100 +5 +5" << screen << QRect(5, 5, 640, 517);
+    }
+
+    void geometry_fitsTheScreen() {
+        QFETCH(QString, stored);
+        QFETCH(QRect, screen);
+        QTEST(browserGeometry(stored, screen, QSize(640, 517)), "expected");
+    }
+
+    void geometry_closedBrowserOpensWhereItWas() {
+        const QString start = picturesFolder(1, QStringLiteral("start"));
+        openOn(start);
+        m_browser->resize(700, 520);
+        m_browser->move(30, 40);
+        m_browser->close();
+        makeBrowser();
+        openOn(start);
+        QCOMPARE(m_browser->size(), QSize(700, 520));
+        QCOMPARE(m_browser->pos(), QPoint(30, 40));
     }
 
     void captions_areCutToTheCellWidth_data() {
