@@ -131,6 +131,8 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     });
     connect(m_panel, &SettingsPanel::beepToggled, this, &MainWindow::beepToggled);
     updateArrows();
+    // The list is what the window is for: the keys act on it from the start.
+    m_fileList->setFocus();
     // The designed client area: 8925 x 6255 twips, below the menu bar.
     layout->setContentsMargins(6, 4, 6, 2);
     layout->setVerticalSpacing(2);

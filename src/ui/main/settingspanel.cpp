@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QRadioButton>
 
+#include <vector>
+
 SettingsPanel::SettingsPanel(QWidget *parent)
     : QGroupBox(QStringLiteral("Settings for Selected Wallpaper"), parent)
     , m_beep(new QCheckBox(QStringLiteral("Beep on Wallpaper Change (effect on all wallpapers)"))) {
@@ -48,11 +50,19 @@ void SettingsPanel::setBeep(bool on) {
 void SettingsPanel::showEntry(const WallpaperEntry &entry) {
     m_entry = entry;
     m_hasEntry = true;
+    // All six options change together and are painted once: never a moment
+    // with "Stretch" ticked beside a "Tiled" the entry no longer has.
+    setUpdatesEnabled(false);
+    std::vector<QSignalBlocker> quiet;
+    quiet.reserve(std::size(m_options));
+    for (QRadioButton *option : m_options)
+        quiet.emplace_back(option);
     m_options[entry.tiled ? Tiled : SingleImage]->setChecked(true);
     m_options[entry.resize ? ResizeYes : ResizeNo]->setChecked(true);
     m_options[entry.proportional ? Proportional : Stretch]->setChecked(true);
     m_options[Proportional]->setEnabled(entry.resize);
     m_options[Stretch]->setEnabled(entry.resize);
+    setUpdatesEnabled(true);
 }
 
 void SettingsPanel::optionClicked(int which) {

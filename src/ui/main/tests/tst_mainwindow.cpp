@@ -22,6 +22,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 const QSize Screen(1024, 768);
@@ -294,7 +297,17 @@ void TestMainWindow::panelClick_changesTheEntryWithCoupling() {
     m_list->reset({before});
     m_window->selectPosition(0);
     auto *panel = m_window->findChild<SettingsPanel *>();
+    // Only the click itself is seen toggling: the rest of the panel follows
+    // in one step, with no half-updated state for anyone to draw.
+    std::vector<std::unique_ptr<QSignalSpy>> toggles;
+    for (int option = SettingsPanel::Tiled; option <= SettingsPanel::Stretch; ++option)
+        toggles.push_back(std::make_unique<QSignalSpy>(panel->option(SettingsPanel::Option(option)),
+                                                       &QAbstractButton::toggled));
     panel->option(SettingsPanel::Option(clicked))->click();
+    int toggled = 0;
+    for (const auto &spy : toggles)
+        toggled += int(spy->count());
+    QVERIFY(toggled <= 2);
     QCOMPARE(m_list->at(0), after);
     QTEST(panel->option(SettingsPanel::Proportional)->isEnabled(), "kindEnabled");
     QCOMPARE(panel->option(SettingsPanel::Tiled)->isChecked(), after.tiled);
