@@ -2,6 +2,7 @@
 
 #include "displaymode.h"
 #include "drawing.h"
+#include "fittedpath.h"
 #include "picturejob.h"
 #include "preview.h"
 #include "prompter.h"
@@ -51,6 +52,13 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
         return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // The item's own margins take a few pixels of the row.
+        option->text = fittedPath(option->text, option->fontMetrics, option->rect.width() - 8);
     }
 };
 
@@ -137,7 +145,9 @@ MainWindow::MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize
     layout->setContentsMargins(6, 4, 6, 2);
     layout->setVerticalSpacing(2);
     // The designed size is the smallest; the user may make it larger.
-    setMinimumSize(DesignedClientArea + QSize(0, menuBar()->sizeHint().height()));
+    // Never so small that a caption is cut, whatever the font.
+    setMinimumSize((DesignedClientArea + QSize(0, menuBar()->sizeHint().height()))
+                       .expandedTo(minimumSizeHint()));
     resize(minimumSize());
 }
 

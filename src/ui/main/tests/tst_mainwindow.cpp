@@ -1,3 +1,4 @@
+#include "fittedpath.h"
 #include "listautosaver.h"
 #include "mainwindow.h"
 #include "preview.h"
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void clock_showsNoSecondsItCannotKeep();
     void keys_workFromTheListAndAreClaimedOnce();
     void largerWindow_givesTheListTheRoom();
+    void longPath_keepsTheFileNameFirst_data();
+    void longPath_keepsTheFileNameFirst();
 
 private:
     QString picture(const QString &name, QSize size) {
@@ -476,6 +479,34 @@ void TestMainWindow::largerWindow_givesTheListTheRoom() {
     // Long paths lose their middle, never the file's name.
     QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
     QCOMPARE(list->visualRect(m_list->index(0)).width(), list->viewport()->width());
+}
+
+void TestMainWindow::longPath_keepsTheFileNameFirst_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("widthInNames"); // the row's width, in widths of the file name
+    QTest::addColumn<QString>("shown");    // "" : the folders shortened, the name whole
+    const QString path = QStringLiteral("/home/someone/Pictures/Holidays 2019/beach.jpg");
+    QTest::newRow("fits") << path << 20 << path;
+    QTest::newRow("folders shortened") << path << 3 << "";
+    QTest::newRow("only the name") << path << 1 << "beach.jpg";
+    QTest::newRow("no folder") << "beach.jpg" << 0 << "beach.jpg";
+}
+
+void TestMainWindow::longPath_keepsTheFileNameFirst() {
+    QFETCH(QString, path);
+    QFETCH(int, widthInNames);
+    QFETCH(QString, shown);
+    const QFontMetrics metrics(QApplication::font());
+    const int width = widthInNames * metrics.horizontalAdvance(QStringLiteral("/beach.jpg"));
+    const QString text = fittedPath(path, metrics, width);
+    if (!shown.isEmpty()) {
+        QCOMPARE(text, shown);
+        return;
+    }
+    QVERIFY(text.endsWith(QLatin1String("/beach.jpg")));
+    QVERIFY(text.startsWith(QLatin1String("/home")));
+    QVERIFY(text.contains(QChar(0x2026)));
+    QVERIFY(metrics.horizontalAdvance(text) <= width);
 }
 
 QTEST_MAIN(TestMainWindow)
