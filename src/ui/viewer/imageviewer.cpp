@@ -112,7 +112,10 @@ void ImageViewer::decoded(int generation, const QImage &picture) {
         return;
     }
     m_shownSize = picture.size();
-    resize(picture.size());
+    // A window manager takes a resize of the maximised viewer as the end of
+    // its maximised state: the picture would sit in a window of its own size.
+    if (!isMaximized())
+        resize(picture.size());
     m_picture->setPixmap(QPixmap::fromImage(picture));
     layoutPicture();
     m_picture->show();
