@@ -36,7 +36,7 @@ void ThumbnailStrip::clear() {
 }
 
 void ThumbnailStrip::append(const QString &tag, const QImage &canvas) {
-    Cell cell{tag, shortenCaption(tag, fontMetrics(), CellSize.width()), {}};
+    Cell cell{tag, {}};
     QBuffer buffer(&cell.compressed);
     buffer.open(QIODevice::WriteOnly);
     canvas.save(&buffer, "JPG", 92);
@@ -129,7 +129,9 @@ void ThumbnailStrip::paintEvent(QPaintEvent *event) {
                                     cell.bottom() - pictureTop - CanvasSize.height());
             painter.setPen(palette().color(index == m_selected ? QPalette::HighlightedText
                                                                : QPalette::ButtonText));
-            painter.drawText(captionArea, Qt::AlignCenter, m_cells.at(index).caption);
+            // Cut to the cell as wide as it is now: only the cells in view pay for it.
+            painter.drawText(captionArea, Qt::AlignCenter,
+                             shortenCaption(m_cells.at(index).tag, fontMetrics(), cell.width()));
         }
     }
 }

@@ -58,7 +58,6 @@ protected:
 private:
     struct Cell {
         QString tag;
-        QString caption;
         QByteArray compressed;
     };
 
