@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a command inside a private desktop: Xvfb (1024x768x24, 96 dpi), a D-Bus
-# session, openbox as window manager and trayer as system tray. Everything it
-# started is stopped when the command ends; the command's exit code is kept.
+# Runs a command inside a private desktop: Xvfb (1024x768x24, 96 dpi; another
+# size by ROTAFOND_SCREEN=WIDTHxHEIGHT), a D-Bus session, openbox as window
+# manager and trayer as system tray. Everything it started is stopped when the
+# command ends; the command's exit code is kept.
 set -euo pipefail
 
 if [ "${1:-}" != "--inside" ]; then
@@ -9,7 +10,7 @@ if [ "${1:-}" != "--inside" ]; then
     while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 "${ROTAFOND_SCREEN:-1024x768}x24" -dpi 96 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true' EXIT
     export DISPLAY=":$display"
