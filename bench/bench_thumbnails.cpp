@@ -1,8 +1,13 @@
-// Thumbnails of a folder of 200 photos (6000 x 4000 JPEGs) through the
-// browser, against vipsthumbnail and a plain full decode on the same files;
-// 40 photos whose names need escaping, checked against GLib's view of the
-// cache; then a folder of 20 000 small pictures for responsiveness and memory.
+// The browser opening a folder of 60 wallpapers (2560 x 1440 JPEGs), cold
+// and warm, to its first full row of cells; thumbnails of a folder of 200
+// photos (6000 x 4000 JPEGs) through the browser, against vipsthumbnail and a plain full decode on
+// the same files; 40 photos whose names need escaping, checked against GLib's view of the cache;
+// then a folder of 20 000 small pictures for responsiveness and memory.
 //   QT_QPA_PLATFORM=offscreen build/release/bench/bench_thumbnails [photos]
+// With 0 photos only the wallpapers are timed. The browser opens at a share of
+// the screen: QT_QPA_PLATFORM=offscreen:configfile=screen.json with
+// {"screens": [{"name": "s", "x": 0, "y": 0, "width": 1920, "height": 1080}]}
+// gives it a screen of that size instead of the offscreen 800 x 600.
 #include "benchsupport.h"
 #include "browserwindow.h"
 #include "scriptedprompter.h"
@@ -62,6 +67,7 @@ QStringList fillFolder(const QDir &folder, const QStringList &originals, int cou
 
 struct RunTimes {
     double firstCellMs = 0;
+    double firstRowMs = 0;
     double totalMs = 0;
     double longestStallMs = 0;
     double cpuMs = 0;
@@ -93,8 +99,11 @@ RunTimes browse(BrowserWindow &browser, SettingsStore &settings, const QString &
         times.longestStallMs =
             std::max(times.longestStallMs, sinceProbe.nsecsElapsed() / 1e6 - ProbeMs);
         sinceProbe.restart();
-        if (times.firstCellMs == 0 && browser.strip()->count() > 0)
+        const int cells = browser.strip()->count();
+        if (times.firstCellMs == 0 && cells > 0)
             times.firstCellMs = clock.nsecsElapsed() / 1e6;
+        if (times.firstRowMs == 0 && cells >= browser.strip()->columns())
+            times.firstRowMs = clock.nsecsElapsed() / 1e6;
     });
     QEventLoop loop;
     bool finished = false;
@@ -150,18 +159,48 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QTextStream out(stdout);
     const int photoCount = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 200;
-    if (photoCount <= 0) {
-        out << "usage: bench_thumbnails [number of photos, 200 unless given]" << Qt::endl;
+    if (photoCount < 0 || (argc > 1 && photoCount == 0 && QByteArray(argv[1]) != "0")) {
+        out << "usage: bench_thumbnails [number of photos, 200 unless given; 0: only the "
+               "wallpapers]"
+            << Qt::endl;
         return 2;
     }
     QTemporaryDir root;
     const QDir top(root.path());
-    for (const char *folder : {"photos", "named", "small"})
+    for (const char *folder : {"wallpapers", "photos", "named", "small"})
         top.mkpath(QLatin1String(folder));
     const QDir photos(root.filePath(QStringLiteral("photos")));
     const QDir named(root.filePath(QStringLiteral("named")));
     const QDir small(root.filePath(QStringLiteral("small")));
     const QString cacheHome = root.filePath(QStringLiteral("cache"));
+    SettingsStore settings(root.filePath(QStringLiteral("Rotafond.conf")), {});
+    ScriptedPrompter prompter;
+    BrowserWindow browser(settings, prompter, Drives(),
+                          ThumbnailCache(cacheHome + QStringLiteral("/thumbnails")),
+                          [](const auto &) {
+                              return AddResult{true, {}};
+                          });
+
+    QStringList wallpaperOriginals;
+    for (int i = 0; i < 10; ++i) {
+        const QString path = root.filePath(QStringLiteral("wallpaper%1.jpg").arg(i));
+        photo(QSize(2560, 1440), 20 + i).save(path, "JPEG", 92);
+        wallpaperOriginals.append(path);
+    }
+    const QString wallpapers = root.filePath(QStringLiteral("wallpapers"));
+    fillFolder(QDir(wallpapers), wallpaperOriginals, 60, QStringLiteral("wallpaper-%1.jpg"));
+    const RunTimes firstOpen = browse(browser, settings, wallpapers);
+    const RunTimes secondOpen = browse(browser, settings, wallpapers);
+    out << QStringLiteral("60 wallpapers (2560x1440 JPEG), %1 columns: first row of cells after "
+                          "%2 ms cold, %3 ms warm; all cells %4 ms cold, %5 ms warm\n")
+               .arg(browser.strip()->columns())
+               .arg(firstOpen.firstRowMs, 0, 'f', 1)
+               .arg(secondOpen.firstRowMs, 0, 'f', 1)
+               .arg(firstOpen.totalMs, 0, 'f', 1)
+               .arg(secondOpen.totalMs, 0, 'f', 1);
+    out.flush();
+    if (photoCount == 0)
+        return 0;
 
     out << "making 10 distinct 6000x4000 JPEGs, linked to " << photoCount << " names..."
         << Qt::endl;
@@ -177,14 +216,6 @@ int main(int argc, char **argv) {
     const QStringList namedPaths = fillFolder(
         named, originals, 40, QStringLiteral("Sommer [2019]; Strand #%1 100% schön.jpg"));
     out << "JPEG size: " << QFile(originals.first()).size() / 1024 << " KB" << Qt::endl;
-
-    SettingsStore settings(root.filePath(QStringLiteral("Rotafond.conf")), {});
-    ScriptedPrompter prompter;
-    BrowserWindow browser(settings, prompter, Drives(),
-                          ThumbnailCache(cacheHome + QStringLiteral("/thumbnails")),
-                          [](const auto &) {
-                              return AddResult{true, {}};
-                          });
 
     const long before = residentKb();
     const RunTimes cold = browse(browser, settings, photos.path());
