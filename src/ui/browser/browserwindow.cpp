@@ -19,7 +19,9 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
@@ -174,6 +176,8 @@ void BrowserWindow::buildLayout() {
     m_driveList->setFixedWidth(182);
     m_driveList->setToolTip(QStringLiteral("Drives"));
     connect(m_driveList, &QComboBox::activated, this, &BrowserWindow::driveActivated);
+    // Escape in the open drive list closes the list, not the browser.
+    m_driveList->view()->installEventFilter(this);
     m_folderList = new QListWidget(central);
     m_folderList->setFixedWidth(182);
     connect(m_folderList, &QListWidget::itemActivated, this, &BrowserWindow::folderActivated);
@@ -654,6 +658,11 @@ void BrowserWindow::scrolled(int value) {
 }
 
 bool BrowserWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride && watched == m_driveList->view() &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::Resize && watched == centralWidget())
         arrangeBrowser();
     else if (event->type() == QEvent::Wheel && watched != m_scroll) {

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -406,6 +407,19 @@ private Q_SLOTS:
         QCOMPARE(
             lines.at(4),
             QStringLiteral("Be sure there is a medium inserted and that the drive is available."));
+    }
+
+    void escape_inTheOpenDriveListClosesOnlyTheList() {
+        openOn(picturesFolder(1, QStringLiteral("start")));
+        auto *drives = m_browser->findChild<QComboBox *>();
+        drives->showPopup();
+        QTRY_VERIFY(drives->view()->isVisible());
+        QTest::keyClick(drives->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!drives->view()->isVisible());
+        QVERIFY(m_browser->isVisible());
+        // Outside the list Escape still leaves the browser.
+        QTest::keyClick(m_browser.get(), Qt::Key_Escape);
+        QVERIFY(!m_browser->isVisible());
     }
 
     void folder_thatCannotBeOpenedSaysSoAndStays() {
