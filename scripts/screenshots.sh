@@ -70,6 +70,11 @@ window "^Let's get this" >/dev/null && shot 03-intro-second-message
 press "^Let's get this" Return
 browser=$(window '^Thumb View$')
 shot 04-browser 2
+xdotool mousemove --window "$browser" 90 97 click 1
+shot 04-browser-drives
+xdotool key Escape
+sleep 0.5
+browser=$(window '^Thumb View$')
 xdotool mousemove --window "$browser" 300 150 click 1
 shot 05-browser-selected
 press '^Thumb View$' ctrl+shift+a
