@@ -9,19 +9,33 @@ namespace {
 // The client area the browser was designed for.
 constexpr QSize DesignedSize(691, 517);
 
-// The extent of a window of length size starting at start, moved so it lies
-// inside [first, first + room), its start kept visible when it cannot.
+// Where a window of length size starting at start begins once moved inside
+// [first, first + room); its start stays visible when it cannot fit.
 int clampedStart(int start, int size, int first, int room) {
     return std::max(first, std::min(start, first + room - size));
 }
 
 } // namespace
 
-QRect browserGeometry(const QString &stored, const QRect &available, QSize minimum) {
+QString browserGeometryText(const QRect &geometry) {
+    return QString::asprintf("%d x %d %+d %+d", geometry.width(), geometry.height(), geometry.x(),
+                             geometry.y());
+}
+
+std::optional<QRect> readBrowserGeometry(const QString &text) {
     static const QRegularExpression pattern(QStringLiteral(
         "^\\s*(\\d{1,5})\\s*x\\s*(\\d{1,5})\\s*([+-]\\s*\\d{1,5})\\s*([+-]\\s*\\d{1,5})\\s*$"));
-    const QRegularExpressionMatch match = pattern.match(stored);
-    if (!match.hasMatch()) {
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    auto number = [&match](int group) {
+        return match.captured(group).remove(QLatin1Char(' ')).toInt();
+    };
+    return QRect(number(3), number(4), number(1), number(2));
+}
+
+QRect browserGeometry(const std::optional<QRect> &kept, const QRect &available, QSize minimum) {
+    if (!kept) {
         const QSize size = (available.size() * 2 / 3)
                                .expandedTo(DesignedSize)
                                .expandedTo(minimum)
@@ -30,16 +44,8 @@ QRect browserGeometry(const QString &stored, const QRect &available, QSize minim
         centred.moveCenter(available.center());
         return centred;
     }
-    auto number = [&match](int group) {
-        return match.captured(group).remove(QLatin1Char(' ')).toInt();
-    };
-    const QSize size = QSize(number(1), number(2)).expandedTo(minimum).boundedTo(available.size());
-    return QRect(clampedStart(number(3), size.width(), available.left(), available.width()),
-                 clampedStart(number(4), size.height(), available.top(), available.height()),
+    const QSize size = kept->size().expandedTo(minimum).boundedTo(available.size());
+    return QRect(clampedStart(kept->x(), size.width(), available.left(), available.width()),
+                 clampedStart(kept->y(), size.height(), available.top(), available.height()),
                  size.width(), size.height());
-}
-
-QString browserGeometryText(const QRect &geometry) {
-    return QString::asprintf("%d x %d %+d %+d", geometry.width(), geometry.height(), geometry.x(),
-                             geometry.y());
 }

@@ -244,15 +244,19 @@ void BrowserWindow::open() {
 }
 
 void BrowserWindow::placeOnScreen() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    const std::optional<QRect> kept =
+        readBrowserGeometry(m_settings.read(SettingsKeys::BrowserGeometry));
+    // Back on the screen it was left on, while that screen is there.
+    const QScreen *screen = kept ? QGuiApplication::screenAt(kept->topLeft()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
     // The size kept is the inside of the window: leave room for the frame
     // once the window manager has told us how large it is.
     const QSize frame = frameGeometry().size() - size();
     const QRect area = screen->availableGeometry().adjusted(0, 0, -frame.width(), -frame.height());
-    const QRect placed =
-        browserGeometry(m_settings.read(SettingsKeys::BrowserGeometry), area, minimumSize());
+    const QRect placed = browserGeometry(kept, area, minimumSize());
     resize(placed.size());
     move(placed.topLeft());
 }

@@ -511,7 +511,8 @@ private Q_SLOTS:
         QTest::newRow("small screen: the designed size")
             << "" << QRect(0, 0, 800, 600) << QRect(54, 41, 691, 517);
         QTest::newRow("unreadable") << "wide" << screen << QRect(213, 133, 853, 533);
-        QTest::newRow("kept") << "900 x 600 +10 +20" << screen << QRect(10, 20, 900, 600);
+        QTest::newRow("kept") << browserGeometryText(QRect(10, 20, 900, 600)) << screen
+                              << QRect(10, 20, 900, 600);
         QTest::newRow("second screen")
             << "900 x 600 +1500 +20" << QRect(1280, 0, 1920, 1080) << QRect(1500, 20, 900, 600);
         QTest::newRow("off the right: moved in")
@@ -526,7 +527,7 @@ private Q_SLOTS:
     void geometry_fitsTheScreen() {
         QFETCH(QString, stored);
         QFETCH(QRect, screen);
-        QTEST(browserGeometry(stored, screen, QSize(640, 517)), "expected");
+        QTEST(browserGeometry(readBrowserGeometry(stored), screen, QSize(640, 517)), "expected");
     }
 
     void geometry_closedBrowserOpensWhereItWas() {
