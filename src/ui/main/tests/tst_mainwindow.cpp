@@ -55,6 +55,7 @@ private Q_SLOTS:
     void preview_isTheEnginesPreview_data();
     void preview_isTheEnginesPreview();
     void dimensions_showTheFilesOwnSize();
+    void picture_isDrawnAtTheScreensPixels();
     void commandsWithoutSelection_warn_data();
     void commandsWithoutSelection_warn();
     void changeNow_withoutSelection_passesMinusOne();
@@ -364,6 +365,21 @@ void TestMainWindow::dimensions_showTheFilesOwnSize() {
     m_list->reset({{picture("big.png", QSize(3000, 2000)), true, true, false}});
     m_window->selectPosition(0);
     QTRY_VERIFY(showsText(QStringLiteral("Image Dimensions: 3000 x 2000")));
+}
+
+void TestMainWindow::picture_isDrawnAtTheScreensPixels() {
+    m_list->reset({{picture("wide.png", QSize(1000, 500)), true, true, false}});
+    m_window->selectPosition(0);
+    const qreal ratio = m_window->devicePixelRatioF();
+    const auto sharp = [this, ratio] {
+        const QList<QLabel *> labels = m_window->findChildren<QLabel *>();
+        return std::any_of(labels.cbegin(), labels.cend(), [ratio](QLabel *label) {
+            const QPixmap shown = label->pixmap();
+            return shown.size() == (QSizeF(184, 138) * ratio).toSize() &&
+                   shown.devicePixelRatio() == ratio;
+        });
+    };
+    QTRY_VERIFY(sharp());
 }
 
 void TestMainWindow::commandsWithoutSelection_warn_data() {
