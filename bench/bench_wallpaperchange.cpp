@@ -5,9 +5,9 @@
 // change, and the peak memory. Needs an X display; two 2560x1440 monitors:
 //   xvfb-run -s "-screen 0 5120x1440x24" build/release/bench/bench_wallpaperchange [rounds]
 #include "changecycle.h"
-#include "cyclehost.h"
 #include "desktops/x11rootbackend.h"
 #include "picture.h"
+#include "quiethost.h"
 #include "settingsstore.h"
 #include "testimages.h"
 #include "wallpaperfiles.h"
@@ -30,14 +30,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-struct QuietHost : CycleHost {
-    void removeEntry(int) override {}
-    bool beepEnabled() const override { return false; }
-    void beep() override {}
-    void showEmptyListMessage() override {}
-    void reportChangeFailure(const QString &why) override { qFatal("%s", qPrintable(why)); }
-};
 
 // The real X11 backend, noting when the root window got the picture.
 class TimedDesktop : public X11RootBackend {

@@ -4,13 +4,13 @@
 // physical pixels, and a changed layout is drawn again at once.
 #include "changecycle.h"
 #include "changejob.h"
-#include "cyclehost.h"
 #include "desktoppicture.h"
 #include "desktops/gsettingsbackend.h"
 #include "desktops/x11rootbackend.h"
 #include "desktops/xfcebackend.h"
 #include "drawing.h"
 #include "picture.h"
+#include "quiethost.h"
 #include "privatesettings.h"
 #include "screenrender.h"
 #include "screenshot.h"
@@ -45,14 +45,6 @@ int worstDifference(const QImage &a, const QImage &b) {
         }
     return worst;
 }
-
-struct QuietHost : CycleHost {
-    void removeEntry(int) override {}
-    bool beepEnabled() const override { return false; }
-    void beep() override {}
-    void showEmptyListMessage() override {}
-    void reportChangeFailure(const QString &why) override { qWarning("%s", qPrintable(why)); }
-};
 
 // A key as gsettings prints it, unquoted (the test's paths need no escapes).
 QString gsettingsValue(const char *schema, const char *key) {
