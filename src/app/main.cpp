@@ -2,9 +2,12 @@
 #include "monitors.h"
 #include "picture.h"
 #include "programicon.h"
+#include "remotecontrol.h"
 #include "rotafondapp.h"
+#include "sessionbus.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
@@ -34,13 +37,19 @@ int main(int argc, char **argv) {
                                                : QStringLiteral("Rotafond " ROTAFOND_VERSION "\n"));
         return 0;
     }
+    preventSessionBusAutolaunch();
+    if (const QString method = remoteMethod(early); !method.isEmpty()) {
+        // A command for the running copy needs the bus, not a display.
+        QCoreApplication app(argc, argv);
+        return sendRemoteCommand(method);
+    }
 
     // Before anything decodes: the first picture is read while the program starts.
     Picture::setUpDecoding();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rotafond"));
     QApplication::setApplicationVersion(QStringLiteral(ROTAFOND_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("rotafond"));
+    QApplication::setDesktopFileName(QStringLiteral(ROTAFOND_APP_ID));
     QApplication::setWindowIcon(programIcon());
     // The program lives on with every window hidden; it ends by its own exit commands.
     QApplication::setQuitOnLastWindowClosed(false);

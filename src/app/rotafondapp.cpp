@@ -6,6 +6,7 @@
 #include "defaultsdialog.h"
 #include "imageviewer.h"
 #include "mainwindow.h"
+#include "picturefile.h"
 #include "splashwindow.h"
 #include "traymanager.h"
 
@@ -13,7 +14,6 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QScreen>
 #include <QSessionManager>
 
@@ -125,6 +125,7 @@ int RotafondApp::loadMainWindow() {
         m_mainWindow->selectPosition(0);
         m_cycle.advance();
     }
+    publishRemoteControl();
     return m_list.count();
 }
 
@@ -214,14 +215,12 @@ void RotafondApp::storeFailed(const QString &filePath, const QString &reason) {
 }
 
 void RotafondApp::chooseFilesToAdd() {
-    QStringList patterns;
-    for (const QByteArray &format : QImageReader::supportedImageFormats())
-        patterns.append(QStringLiteral("*.") + QString::fromLatin1(format));
     m_cycle.hold();
     const QStringList paths = QFileDialog::getOpenFileNames(
         m_mainWindow.get(), QStringLiteral("Add Images to the Wallpaper List"),
         m_settings.read(SettingsKeys::LastPath),
-        QStringLiteral("Images (%1);;All files (*)").arg(patterns.join(QLatin1Char(' '))));
+        QStringLiteral("Images (%1);;All files (*)")
+            .arg(pictureNamePatterns().join(QLatin1Char(' '))));
     m_cycle.release();
     addFiles(paths);
 }
@@ -277,6 +276,21 @@ void RotafondApp::keepReachable() {
         m_tray.removeIcon();
         minimizeToTray();
     }
+}
+
+void RotafondApp::publishRemoteControl() {
+    // Only the copy that holds the lock gets here, with its list loaded.
+    m_remote = std::make_unique<RemoteControl>(RemoteControl::Handlers{
+        .next = [this] { m_cycle.advance(); },
+        .clear = [this] { m_cycle.clearWallpaper(); },
+        .show = [this] { restoreMainWindow(); },
+        .quit = [] { QCoreApplication::quit(); },
+        .currentEntry = [this] { return m_cycle.currentPicture(); },
+        .interval = [this] { return m_cycle.changeInterval(); },
+    });
+    if (!m_remote->publish())
+        qWarning(
+            "Rotafond: no session bus, so rotafond --next and the like cannot reach this copy");
 }
 
 void RotafondApp::setIntroRunning(bool running) {

@@ -12,6 +12,7 @@
 #include "messageboxprompter.h"
 #include "monitors.h"
 #include "quitsignals.h"
+#include "remotecontrol.h"
 #include "settingsstore.h"
 #include "shellopen.h"
 #include "singleinstance.h"
@@ -77,6 +78,7 @@ private:
     void restoreMainWindow();
     void exitDialogue();
     void keepReachable();
+    void publishRemoteControl();
     static QString noTrayText();
 
     SettingsStore m_settings;
@@ -103,6 +105,7 @@ private:
     QPointer<AboutBox> m_about;
     QuitSignals m_quitSignals;
     TrayManager m_tray;
+    std::unique_ptr<RemoteControl> m_remote;
     bool m_toldNoTray = false;
     MeasureRun m_adding;
     QStringList m_filesToAdd;

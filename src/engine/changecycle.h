@@ -59,6 +59,9 @@ public:
     // The monitors changed: the entry on the desktop is composed again for them.
     void setMonitors(const QList<Monitor> &monitors);
 
+    // The picture this run last put on the desktop; empty once cleared.
+    QString currentPicture() const { return m_shown ? m_shown->filePath : QString(); }
+
     bool isChanging() const { return m_running != nullptr || m_pending.has_value(); }
     // For the ways out: drops what waits, and waits up to timeoutMs for the
     // change in flight. False when it is still running.

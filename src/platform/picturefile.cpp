@@ -1,5 +1,7 @@
 #include "picturefile.h"
 
+#include <QImageReader>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,4 +45,14 @@ std::unique_ptr<QFile> openPictureFile(const QString &path, QString *error) {
         return nullptr;
     }
     return file;
+}
+
+QStringList pictureNamePatterns() {
+    QStringList patterns;
+    for (const QByteArray &format : QImageReader::supportedImageFormats()) {
+        const QString suffix = QString::fromLatin1(format).toLower();
+        patterns << QStringLiteral("*.") + suffix << QStringLiteral("*.") + suffix.toUpper();
+    }
+    patterns.removeDuplicates();
+    return patterns;
 }

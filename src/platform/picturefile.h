@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -12,3 +13,8 @@
 // Opening a path on a dead network share can still block: call it where
 // blocking is allowed (a worker) or give up on it after a while.
 std::unique_ptr<QFile> openPictureFile(const QString &path, QString *error);
+
+// File-name patterns for every format the installed Qt image plugins read
+// ("*.webp", "*.tif", "*.svg", ...), in lower and upper case: a file chooser
+// matches names exactly, and cameras write "*.JPG".
+QStringList pictureNamePatterns();

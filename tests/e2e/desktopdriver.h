@@ -27,6 +27,8 @@ public:
 
     QString path(const QString &relative) const { return m_home.filePath(relative); }
     QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
+    // Runs another build of the program (an installed one) from now on.
+    void useBinary(const QString &binary) { m_binary = binary; }
 
     // A process of the program with this driver's home, not yet started.
     std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
@@ -40,7 +42,7 @@ public:
         environment.insert("QT_QPA_PLATFORM", "xcb");
         environment.remove("XDG_CURRENT_DESKTOP");
         process->setProcessEnvironment(environment);
-        process->setProgram(QStringLiteral(ROTAFOND_BINARY));
+        process->setProgram(m_binary);
         process->setArguments(arguments);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         return process;
@@ -166,4 +168,5 @@ public:
 
 private:
     QTemporaryDir m_home;
+    QString m_binary = QStringLiteral(ROTAFOND_BINARY);
 };

@@ -21,7 +21,12 @@ void TestCommandLine::parse_data() {
     QTest::newRow("blanks around") << QStringList{"  /c  "} << StartAction::ClearAndRun;
     QTest::newRow("blank arguments around")
         << QStringList{"", "/C", ""} << StartAction::ClearAndRun;
-    QTest::newRow("--clear") << QStringList{"--clear"} << StartAction::ClearAndRun;
+    QTest::newRow("--reset") << QStringList{"--reset"} << StartAction::ClearAndRun;
+    QTest::newRow("--next") << QStringList{"--next"} << StartAction::RemoteNext;
+    QTest::newRow("--clear") << QStringList{"--clear"} << StartAction::RemoteClear;
+    QTest::newRow("--show") << QStringList{"--show"} << StartAction::RemoteShow;
+    QTest::newRow("--quit") << QStringList{"--quit"} << StartAction::RemoteQuit;
+    QTest::newRow("--quit with more") << QStringList{"--quit", "now"} << StartAction::Run;
     QTest::newRow("more text") << QStringList{"/C", "now"} << StartAction::Run;
     QTest::newRow("glued text") << QStringList{"/Cx"} << StartAction::Run;
     QTest::newRow("minus sign") << QStringList{"-C"} << StartAction::Run;
