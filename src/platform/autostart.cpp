@@ -20,6 +20,10 @@ QString Autostart::execValue(const QString &executable) {
         quoted += c;
     }
     quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    // GLib's launchers (gio launch, GNOME's autostart) look for the program
+    // under its still escaped name ("%%") and give up; env finds it instead.
+    if (executable.contains(QLatin1Char('%')))
+        quoted.prepend(QStringLiteral("env "));
     // ...then the whole value takes the key file's string escapes, and a literal
     // "%" is doubled so the launcher does not read it as a field code.
     QString value;

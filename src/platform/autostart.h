@@ -14,7 +14,8 @@ public:
     bool create(const QString &executable, QString *error) const;
 
     // The Exec= value for a program path, quoted and escaped so any path
-    // (blanks, quotes, "$", "%", backslashes) reaches the launcher intact.
+    // (blanks, quotes, "$", "%", backslashes) reaches the launcher intact;
+    // a path with "%" is started through env.
     static QString execValue(const QString &executable);
 
 private:

@@ -42,6 +42,8 @@ class TestAutostart : public QObject {
 private Q_SLOTS:
     void entry_launchesTheExactProgram_data();
     void entry_launchesTheExactProgram();
+    void entry_startsThroughGioLaunch_data();
+    void entry_startsThroughGioLaunch();
     void unwritableFolder_reportsWhy();
 };
 
@@ -63,7 +65,9 @@ void TestAutostart::entry_launchesTheExactProgram() {
     QVERIFY2(autostart.create(program, &error), qPrintable(error));
     QCOMPARE(QFileInfo(autostart.entryPath()).fileName(), QStringLiteral("Rotafond.desktop"));
     QString name;
-    QCOMPARE(launchedArgv(autostart.entryPath(), &name), QStringList{program});
+    const QStringList expected = program.contains('%') ? QStringList{"env", program}
+                                                       : QStringList{program};
+    QCOMPARE(launchedArgv(autostart.entryPath(), &name), expected);
     QCOMPARE(name, QStringLiteral("Rotafond"));
 
     const QString validator =
@@ -74,6 +78,42 @@ void TestAutostart::entry_launchesTheExactProgram() {
         QVERIFY(validate.waitForFinished());
         QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
     }
+}
+
+void TestAutostart::entry_startsThroughGioLaunch_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("blanks") << QStringLiteral("My Apps/bin");
+    QTest::newRow("percent and field code") << QStringLiteral("100% %f done");
+    QTest::newRow("quotes and dollar") << QStringLiteral("it's \"$HOME\"");
+}
+
+void TestAutostart::entry_startsThroughGioLaunch() {
+    // The desktop's own launcher, not our reading of the rules.
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty())
+        QSKIP("gio is not installed");
+    QFETCH(QString, folder);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(folder));
+    const QString program = dir.filePath(folder + QStringLiteral("/rotafond"));
+    const QString marker = dir.filePath(QStringLiteral("started"));
+    QFile script(program);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$0\" > '" + QFile::encodeName(marker) + "'\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const Autostart autostart(dir.filePath(QStringLiteral("autostart")));
+    QString error;
+    QVERIFY2(autostart.create(program, &error), qPrintable(error));
+    QProcess launch;
+    launch.setProcessChannelMode(QProcess::MergedChannels);
+    launch.start(gio, {QStringLiteral("launch"), autostart.entryPath()});
+    QVERIFY(launch.waitForFinished());
+    QVERIFY2(launch.exitCode() == 0, launch.readAll().constData());
+    QTRY_VERIFY(QFile::exists(marker));
+    QFile started(marker);
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(started.readAll()).trimmed(), program);
 }
 
 void TestAutostart::unwritableFolder_reportsWhy() {
