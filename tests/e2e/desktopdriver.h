@@ -29,6 +29,7 @@ public:
     QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
     // Runs another build of the program (an installed one) from now on.
     void useBinary(const QString &binary) { m_binary = binary; }
+    QString binary() const { return m_binary; }
 
     // A process of the program with this driver's home, not yet started.
     std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {

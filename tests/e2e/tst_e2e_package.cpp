@@ -1,5 +1,7 @@
 #include "desktopdriver.h"
 
+#include "autostart.h"
+
 #include "settingsstore.h"
 #include "wallpaperliststore.h"
 
@@ -103,6 +105,31 @@ void TestE2EPackage::package_isCleanInstallsAndRuns() {
     });
     QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(rotafond->processId()).isEmpty(), 15000);
     QTRY_COMPARE(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkMagenta).rgb());
+
+    stop.dismiss();
+    rotafond->kill();
+    rotafond->waitForFinished();
+
+    // A first run of the packaged program offers to start at log-in: the
+    // entry names the packaged program, escaped for its odd folder.
+    DesktopDriver firstRun;
+    firstRun.useBinary(desktop.binary());
+    const std::unique_ptr<QProcess> fresh = firstRun.program();
+    fresh->start();
+    QVERIFY(fresh->waitForStarted());
+    auto stopFresh = qScopeGuard([&] {
+        fresh->kill();
+        fresh->waitForFinished();
+    });
+    const QString offer =
+        DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", fresh->processId());
+    QVERIFY2(!offer.isEmpty(), "no autostart offer on a first run");
+    DesktopDriver::pressKey(offer, "Return");
+    QFile entry(firstRun.path("config/autostart/Rotafond.desktop"));
+    QTRY_VERIFY(entry.exists());
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString exec = "Exec=" + Autostart::execValue(desktop.binary()) + "\n";
+    QVERIFY2(QString::fromUtf8(entry.readAll()).contains(exec), qPrintable(exec));
 
     if (QStandardPaths::findExecutable("lintian").isEmpty())
         QSKIP("lintian is not installed: the package was not checked by it");
