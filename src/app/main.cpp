@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -39,9 +40,17 @@ int main(int argc, char **argv) {
     }
     preventSessionBusAutolaunch();
     if (const QString method = remoteMethod(early); !method.isEmpty()) {
-        // A command for the running copy needs the bus, not a display.
-        QCoreApplication app(argc, argv);
-        return sendRemoteCommand(method);
+        int code = 0;
+        {
+            // A command for the running copy needs the bus, not a display.
+            QCoreApplication app(argc, argv);
+            code = sendRemoteCommand(method);
+        }
+        // QtDBus's thread may still be handling a message from the bus while
+        // the exit tears down the types it needs, and warns about them on
+        // stderr. Nothing is left to tidy up: leave at once.
+        std::fflush(nullptr);
+        std::_Exit(code);
     }
 
     // Before anything decodes: the first picture is read while the program starts.
