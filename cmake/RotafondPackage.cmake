@@ -1,6 +1,9 @@
 # The Debian package, made by `cpack -G DEB` in a build folder (see
 # scripts/build-deb.sh): what `cmake --install` puts under /usr.
 set(CPACK_GENERATOR DEB)
+# Installing and packing take what is built (the program and its files) and
+# do not build the tests and benchmarks first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_PACKAGE_NAME rotafond)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
