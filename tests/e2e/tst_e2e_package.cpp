@@ -110,7 +110,7 @@ void TestE2EPackage::package_isCleanInstallsAndRuns() {
         rotafond->kill();
         rotafond->waitForFinished();
     });
-    QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(rotafond->processId()).isEmpty(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(rotafond->processId()).isEmpty(), 30000);
     QTRY_COMPARE(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkMagenta).rgb());
 
     stop.dismiss();

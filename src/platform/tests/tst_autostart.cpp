@@ -65,8 +65,8 @@ void TestAutostart::entry_launchesTheExactProgram() {
     QVERIFY2(autostart.create(program, &error), qPrintable(error));
     QCOMPARE(QFileInfo(autostart.entryPath()).fileName(), QStringLiteral("Rotafond.desktop"));
     QString name;
-    const QStringList expected = program.contains('%') ? QStringList{"env", program}
-                                                       : QStringList{program};
+    const QStringList expected =
+        program.contains('%') ? QStringList{"env", program} : QStringList{program};
     QCOMPARE(launchedArgv(autostart.entryPath(), &name), expected);
     QCOMPARE(name, QStringLiteral("Rotafond"));
 
@@ -99,7 +99,9 @@ void TestAutostart::entry_startsThroughGioLaunch() {
     const QString marker = dir.filePath(QStringLiteral("started"));
     QFile script(program);
     QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho \"$0\" > '" + QFile::encodeName(marker) + "'\n");
+    // Written aside and renamed, so the marker appears only once complete.
+    script.write("#!/bin/sh\necho \"$0\" > '" + QFile::encodeName(marker) + ".part' && mv '" +
+                 QFile::encodeName(marker) + ".part' '" + QFile::encodeName(marker) + "'\n");
     script.close();
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const Autostart autostart(dir.filePath(QStringLiteral("autostart")));
