@@ -6,12 +6,12 @@
 namespace {
 
 constexpr std::array<std::pair<const char *, StartAction>, 8> Options{{
-    {"--reset", StartAction::ClearAndRun},
+    {"--clear", StartAction::ClearAndRun},
     {"--help", StartAction::ShowHelp},
     {"-h", StartAction::ShowHelp},
     {"--version", StartAction::ShowVersion},
     {"--next", StartAction::RemoteNext},
-    {"--clear", StartAction::RemoteClear},
+    {"--clear-wallpaper", StartAction::RemoteClear},
     {"--show", StartAction::RemoteShow},
     {"--quit", StartAction::RemoteQuit},
 }};
@@ -47,11 +47,13 @@ QString remoteMethod(StartAction action) {
 
 QString usageText() {
     return QStringLiteral(
-        "Usage: rotafond [/C | --reset | --next | --clear | --show | --quit | --help | --version]\n"
+        "Usage: rotafond [/C | --clear | --next | --clear-wallpaper | --show | --quit | --help |\n"
+        "                 --version]\n"
         "Cycles your desktop wallpaper through a list of pictures.\n\n"
-        "  /C, --reset   forget all settings and the wallpaper list, then start\n"
+        "  /C, --clear   forget all settings and the wallpaper list, then start\n"
         "  --next        tell the running Rotafond to show the next wallpaper\n"
-        "  --clear       tell the running Rotafond to clear the wallpaper\n"
+        "  --clear-wallpaper\n"
+        "                tell the running Rotafond to clear the wallpaper\n"
         "  --show        tell the running Rotafond to show its main window\n"
         "  --quit        tell the running Rotafond to save everything and end\n"
         "  -h, --help    show this help and exit\n"

@@ -126,7 +126,7 @@ void TestE2ERemote::busCommands_actOnTheRunningCopy() {
     QTRY_COMPARE(busProperty("CurrentEntry"), "(<'" + pictures.at(1) + "'>,)");
 
     QByteArray errors;
-    QCOMPARE(runCommandLine("--clear", &errors), 0);
+    QCOMPARE(runCommandLine("--clear-wallpaper", &errors), 0);
     QTRY_COMPARE(DesktopDriver::rootPixel(500, 500), qRgb(0, 0, 0));
     QTRY_COMPARE(busProperty("CurrentEntry"), QStringLiteral("(<''>,)"));
 
@@ -162,7 +162,7 @@ void TestE2ERemote::quit_savesAListChangedAMomentBefore() {
 }
 
 void TestE2ERemote::commandLine_withoutARunningCopy_saysSo() {
-    for (const char *option : {"--next", "--clear", "--show", "--quit"}) {
+    for (const char *option : {"--next", "--clear-wallpaper", "--show", "--quit"}) {
         QByteArray errors;
         QCOMPARE(runCommandLine(option, &errors), 1);
         QCOMPARE(errors, QByteArray("Rotafond is not running.\n"));

@@ -21,9 +21,10 @@ void TestCommandLine::parse_data() {
     QTest::newRow("blanks around") << QStringList{"  /c  "} << StartAction::ClearAndRun;
     QTest::newRow("blank arguments around")
         << QStringList{"", "/C", ""} << StartAction::ClearAndRun;
-    QTest::newRow("--reset") << QStringList{"--reset"} << StartAction::ClearAndRun;
+    QTest::newRow("--clear") << QStringList{"--clear"} << StartAction::ClearAndRun;
     QTest::newRow("--next") << QStringList{"--next"} << StartAction::RemoteNext;
-    QTest::newRow("--clear") << QStringList{"--clear"} << StartAction::RemoteClear;
+    QTest::newRow("--clear-wallpaper")
+        << QStringList{"--clear-wallpaper"} << StartAction::RemoteClear;
     QTest::newRow("--show") << QStringList{"--show"} << StartAction::RemoteShow;
     QTest::newRow("--quit") << QStringList{"--quit"} << StartAction::RemoteQuit;
     QTest::newRow("--quit with more") << QStringList{"--quit", "now"} << StartAction::Run;
