@@ -1,26 +1,14 @@
 #include "x11desktopwindow.h"
 
+#include "x11connection.h"
+
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
 
-struct Free {
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free>;
-
-xcb_atom_t internAtom(xcb_connection_t *c, const char *name) {
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 bool hasType(xcb_connection_t *c, xcb_window_t window, xcb_atom_t typeAtom, xcb_atom_t type) {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         c, xcb_get_property(c, 0, window, typeAtom, XCB_ATOM_ATOM, 0, 16), nullptr));
     if (!reply || reply->type != XCB_ATOM_ATOM)
         return false;
@@ -31,7 +19,7 @@ bool hasType(xcb_connection_t *c, xcb_window_t window, xcb_atom_t typeAtom, xcb_
 
 QByteArray windowClass(xcb_connection_t *c, xcb_window_t window) {
     // WM_CLASS holds the instance name and then the class name, each ending in NUL.
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
         c, xcb_get_property(c, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr));
     if (!reply)
         return {};
@@ -42,7 +30,7 @@ QByteArray windowClass(xcb_connection_t *c, xcb_window_t window) {
 }
 
 std::vector<xcb_window_t> children(xcb_connection_t *c, xcb_window_t window) {
-    const Reply<xcb_query_tree_reply_t> tree(
+    const XcbReply<xcb_query_tree_reply_t> tree(
         xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
     if (!tree)
         return {};
@@ -60,11 +48,11 @@ QList<X11DesktopWindow> x11DesktopWindows(xcb_connection_t *c, const xcb_screen_
     const int screenArea = screen->width_in_pixels * screen->height_in_pixels;
     QList<X11DesktopWindow> found;
     for (const xcb_window_t topLevel : children(c, screen->root)) {
-        const Reply<xcb_get_window_attributes_reply_t> attributes(
+        const XcbReply<xcb_get_window_attributes_reply_t> attributes(
             xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, topLevel), nullptr));
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             continue;
-        const Reply<xcb_get_geometry_reply_t> geometry(
+        const XcbReply<xcb_get_geometry_reply_t> geometry(
             xcb_get_geometry_reply(c, xcb_get_geometry(c, topLevel), nullptr));
         const bool covers = geometry && geometry->width * geometry->height * 4 >= screenArea * 3;
         // A reparenting window manager puts the desktop window inside a frame.
@@ -81,17 +69,11 @@ QList<X11DesktopWindow> x11DesktopWindows(xcb_connection_t *c, const xcb_screen_
 }
 
 bool hasX11DesktopWindow(const QByteArray &wmClass) {
-    int screenNumber = 0;
-    const std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t *)> connection(
-        xcb_connect(nullptr, &screenNumber), xcb_disconnect);
-    if (xcb_connection_has_error(connection.get()))
+    const X11Connection connection;
+    const xcb_screen_t *screen = connection.screen();
+    if (!screen)
         return false;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
-    for (int i = 0; screens.rem && i < screenNumber; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem)
-        return false;
-    const QList<X11DesktopWindow> windows = x11DesktopWindows(connection.get(), screens.data);
+    const QList<X11DesktopWindow> windows = x11DesktopWindows(connection.get(), screen);
     return std::any_of(windows.cbegin(), windows.cend(),
                        [&](const X11DesktopWindow &window) { return window.wmClass == wmClass; });
 }

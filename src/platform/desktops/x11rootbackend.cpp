@@ -1,84 +1,39 @@
 #include "x11rootbackend.h"
 
 #include "screenrender.h"
+#include "x11connection.h"
 #include "x11desktopwindow.h"
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 
 namespace {
-
-struct Free {
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Free>;
-
-xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-xcb_pixmap_t pixmapProperty(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t atom) {
-    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, root, atom, XCB_ATOM_PIXMAP, 0, 1), nullptr));
-    if (!reply || reply->type != XCB_ATOM_PIXMAP || xcb_get_property_value_length(reply.get()) < 4)
-        return XCB_NONE;
-    return *static_cast<xcb_pixmap_t *>(xcb_get_property_value(reply.get()));
-}
 
 // The previous wallpaper pixmap belongs to the (retained) client that set it.
 // Free it only when both properties agree on it, as every setter does.
 void releasePreviousPixmap(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t rootAtom,
                            xcb_atom_t esetrootAtom) {
-    const xcb_pixmap_t root1 = pixmapProperty(connection, root, rootAtom);
-    const xcb_pixmap_t root2 = pixmapProperty(connection, root, esetrootAtom);
+    const xcb_pixmap_t root1 = propertyValue(connection, root, rootAtom, XCB_ATOM_PIXMAP);
+    const xcb_pixmap_t root2 = propertyValue(connection, root, esetrootAtom, XCB_ATOM_PIXMAP);
     if (root1 != XCB_NONE && root1 == root2)
         xcb_kill_client(connection, root1);
 }
 
-class Connection {
-public:
-    Connection()
-        : m_connection(xcb_connect(nullptr, &m_screenNumber)) {}
-    ~Connection() { xcb_disconnect(m_connection); }
-    Connection(const Connection &) = delete;
-    Connection &operator=(const Connection &) = delete;
-
-    bool isOk() const { return xcb_connection_has_error(m_connection) == 0; }
-    xcb_connection_t *get() const { return m_connection; }
-    xcb_screen_t *screen() const {
-        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-        for (int i = 0; it.rem && i < m_screenNumber; ++i)
-            xcb_screen_next(&it);
-        return it.rem ? it.data : nullptr;
-    }
-
-private:
-    int m_screenNumber = 0;
-    xcb_connection_t *m_connection;
-};
-
 bool hasError(xcb_connection_t *connection, xcb_void_cookie_t cookie) {
-    const Reply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
+    const XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
     return error != nullptr;
 }
 
 } // namespace
 
 ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
-    Connection connection;
-    xcb_screen_t *screen = connection.isOk() ? connection.screen() : nullptr;
+    const X11Connection connection;
+    xcb_screen_t *screen = connection.screen();
     if (!screen)
         return ApplyResult::failure(QStringLiteral("Cannot reach the X display."));
     xcb_connection_t *c = connection.get();
     const xcb_window_t root = screen->root;
-    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID");
-    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID");
+    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
+    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
     for (const X11DesktopWindow &window : x11DesktopWindows(c, screen))
         if (window.coversScreen)
             return ApplyResult::failure(

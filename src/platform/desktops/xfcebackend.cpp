@@ -1,14 +1,12 @@
 #include "xfcebackend.h"
 
 #include "programrunner.h"
+#include "x11connection.h"
 
 #include <QHash>
 #include <QRegularExpression>
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -41,28 +39,13 @@ int imageStyle(WallpaperStyle style) {
 
 // The window manager's _NET_NUMBER_OF_DESKTOPS; 0 when it does not say.
 int announcedWorkspaces() {
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    int count = 0;
-    const xcb_screen_t *screen = xcb_connection_has_error(connection) == 0
-                                     ? xcb_setup_roots_iterator(xcb_get_setup(connection)).data
-                                     : nullptr;
-    if (screen) {
-        const char *name = "_NET_NUMBER_OF_DESKTOPS";
-        xcb_intern_atom_reply_t *atom = xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, uint16_t(strlen(name)), name), nullptr);
-        if (atom && atom->atom != XCB_ATOM_NONE) {
-            xcb_get_property_reply_t *reply = xcb_get_property_reply(
-                connection,
-                xcb_get_property(connection, 0, screen->root, atom->atom, XCB_ATOM_CARDINAL, 0, 1),
-                nullptr);
-            if (reply && xcb_get_property_value_length(reply) == 4)
-                count = int(*static_cast<uint32_t *>(xcb_get_property_value(reply)));
-            std::free(reply);
-        }
-        std::free(atom);
-    }
-    xcb_disconnect(connection);
-    return count;
+    const X11Connection connection;
+    const xcb_screen_t *screen = connection.screen();
+    if (!screen)
+        return 0;
+    return int(propertyValue(connection.get(), screen->root,
+                             internAtom(connection.get(), "_NET_NUMBER_OF_DESKTOPS"),
+                             XCB_ATOM_CARDINAL));
 }
 
 // Without a running window manager xfwm4's own setting says how many there will be.
