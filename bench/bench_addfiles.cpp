@@ -1,6 +1,6 @@
 // Times adding 1000 12-megapixel JPEGs to the list (header reads only) and
 // reports how resident memory grows with the count.
-//   build/release/bench/bench_addfiles
+//   build/bench/bench/bench_addfiles
 #include "addfile.h"
 #include "benchsupport.h"
 #include "wallpaperlist.h"

@@ -3,7 +3,7 @@
 // until the preview is painted again for that photo and a 4096 x 4096 WebP,
 // and scrolling a 10 000-entry list, with the longest single event-loop
 // step. Runs offscreen:
-//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_mainwindow
+//   QT_QPA_PLATFORM=offscreen build/bench/bench/bench_mainwindow
 #include "mainwindow.h"
 #include "scriptedprompter.h"
 #include "settingspanel.h"

@@ -4,7 +4,7 @@
 // there), and one 6000x4000 JPEG beside hsetroot showing the same file, both
 // timed from exec to the root's background pixmap changing (interleaved, medians). Needs
 // the private desktop of scripts/with-desktop.sh:
-//   scripts/with-desktop.sh build/release/bench/bench_startup [rounds]
+//   scripts/with-desktop.sh build/bench/bench/bench_startup [rounds]
 #include "../tests/e2e/desktopdriver.h"
 
 #include "benchsupport.h"

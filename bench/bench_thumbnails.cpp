@@ -3,7 +3,7 @@
 // photos (6000 x 4000 JPEGs) through the browser, against vipsthumbnail and a plain full decode on
 // the same files; 40 photos whose names need escaping, checked against GLib's view of the cache;
 // then a folder of 20 000 small pictures for responsiveness and memory.
-//   QT_QPA_PLATFORM=offscreen build/release/bench/bench_thumbnails [photos]
+//   QT_QPA_PLATFORM=offscreen build/bench/bench/bench_thumbnails [photos]
 // With 0 photos only the wallpapers are timed. The browser opens at a share of
 // the screen: QT_QPA_PLATFORM=offscreen:configfile=screen.json with
 // {"screens": [{"name": "s", "x": 0, "y": 0, "width": 1920, "height": 1080}]}

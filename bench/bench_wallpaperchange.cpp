@@ -3,7 +3,7 @@
 // and as two side by side (its halves), beside hsetroot on the same file
 // (interleaved runs, medians), the longest stall of the UI thread during a
 // change, and the peak memory. Needs an X display; two 2560x1440 monitors:
-//   xvfb-run -s "-screen 0 5120x1440x24" build/release/bench/bench_wallpaperchange [rounds]
+//   xvfb-run -s "-screen 0 5120x1440x24" build/bench/bench/bench_wallpaperchange [rounds]
 #include "changecycle.h"
 #include "desktops/x11rootbackend.h"
 #include "picture.h"

@@ -9,10 +9,6 @@
 
 #include <unistd.h>
 
-QString addBackslash(const QString &path) {
-    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-}
-
 bool writeBmp(QIODevice &device, const QImage &image) {
     // 24-bit BI_RGB, rows bottom-up and padded to 4 bytes: the form every
     // desktop's loader reads. Rows are packed by hand into a chunk buffer,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "paths.h"
+
 #include <QImage>
 #include <QString>
 
@@ -8,15 +10,14 @@ class QIODevice;
 // Writes image as a 24-bit Windows bitmap.
 bool writeBmp(QIODevice &device, const QImage &image);
 
-// Ensures exactly one trailing "/" ("" gives "/").
-QString addBackslash(const QString &path);
-
 // The folder that holds the composed wallpaper, known to the desktop and
 // writable by the user. Creates it when missing.
 class WallpaperFiles {
 public:
     explicit WallpaperFiles(QString dataFolder);
 
+    // Named after the system folder that once held the bitmap; here it is the
+    // user's data folder (with a trailing "/").
     QString getWindowsFolder() const;
     QString bitmapPath() const { return getWindowsFolder() + QStringLiteral("Rotafond.bmp"); }
 

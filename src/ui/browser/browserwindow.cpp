@@ -11,7 +11,7 @@
 #include "thumbnailrun.h"
 #include "thumbnailstrip.h"
 #include "uprightsize.h"
-#include "wallpaperfiles.h"
+#include "paths.h"
 
 #include <QAction>
 #include <QCloseEvent>

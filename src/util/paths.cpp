@@ -1,0 +1,5 @@
+#include "paths.h"
+
+QString addBackslash(const QString &path) {
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
