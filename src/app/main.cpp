@@ -27,31 +27,47 @@ QStringList argumentsOf(int argc, char **argv) {
     return arguments;
 }
 
+int printAndExit(StartAction action) {
+    QTextStream out(stdout);
+    out << (action == StartAction::ShowHelp ? usageText()
+                                            : QStringLiteral("Rotafond " ROTAFOND_VERSION "\n"));
+    return 0;
+}
+
+[[noreturn]] void sendAndExit(int argc, char **argv, const QString &method) {
+    int code = 0;
+    {
+        // A command for the running copy needs the bus, not a display.
+        QCoreApplication app(argc, argv);
+        code = sendRemoteCommand(method);
+    }
+    // QtDBus's thread may still be handling a message from the bus while
+    // the exit tears down the types it needs, and warns about them on
+    // stderr. Nothing is left to tidy up: leave at once.
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+SettingsEnvironment settingsEnvironment() {
+    SettingsEnvironment environment;
+    // What the primary monitor shows, in its own pixels.
+    environment.screenSize = primaryMonitorSize(currentMonitors());
+    environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (environment.picturesFolder.isEmpty() || !QDir(environment.picturesFolder).exists())
+        environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
+    return environment;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    // Help and version need no display, so answer them before Qt starts.
+    // Help, version and commands for the running copy need no display.
     const StartAction early = parseCommandLine(argumentsOf(argc, argv));
-    if (early == StartAction::ShowHelp || early == StartAction::ShowVersion) {
-        QTextStream out(stdout);
-        out << (early == StartAction::ShowHelp ? usageText()
-                                               : QStringLiteral("Rotafond " ROTAFOND_VERSION "\n"));
-        return 0;
-    }
+    if (early == StartAction::ShowHelp || early == StartAction::ShowVersion)
+        return printAndExit(early);
     preventSessionBusAutolaunch();
-    if (const QString method = remoteMethod(early); !method.isEmpty()) {
-        int code = 0;
-        {
-            // A command for the running copy needs the bus, not a display.
-            QCoreApplication app(argc, argv);
-            code = sendRemoteCommand(method);
-        }
-        // QtDBus's thread may still be handling a message from the bus while
-        // the exit tears down the types it needs, and warns about them on
-        // stderr. Nothing is left to tidy up: leave at once.
-        std::fflush(nullptr);
-        std::_Exit(code);
-    }
+    if (const QString method = remoteMethod(early); !method.isEmpty())
+        sendAndExit(argc, argv, method);
 
     // Before anything decodes: the first picture is read while the program starts.
     Picture::setUpDecoding();
@@ -63,13 +79,7 @@ int main(int argc, char **argv) {
     // The program lives on with every window hidden; it ends by its own exit commands.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SettingsEnvironment environment;
-    // What the primary monitor shows, in its own pixels.
-    environment.screenSize = primaryMonitorSize(currentMonitors());
-    environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (environment.picturesFolder.isEmpty() || !QDir(environment.picturesFolder).exists())
-        environment.picturesFolder = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
-
+    const SettingsEnvironment environment = settingsEnvironment();
     // Qt has taken its own options (-display and the like) out of argv by now.
     const QScreen *primary = QGuiApplication::primaryScreen();
     int exitCode = 0;

@@ -51,35 +51,8 @@ DefaultsDialog::DefaultsDialog(SettingsStore &settings, QSize screenSize, QWidge
     setWindowTitle(QStringLiteral("Wallpaper Defaults"));
     auto *layout = new QVBoxLayout(this);
 
-    auto *interval = new QHBoxLayout;
-    interval->addWidget(new QLabel(QStringLiteral("Change wallpaper once every:")));
-    m_hours->setRange(0, 9);
-    m_hours->setValue(9);
-    m_minutes->setRange(0, 60); // 60 only for an instant: it carries into the hours
-    // The interval rules judge the value the user ends with, not the "0" on
-    // the way to "05": typed values count on Enter or when the focus leaves.
-    m_hours->setKeyboardTracking(false);
-    m_minutes->setKeyboardTracking(false);
-    interval->addWidget(m_hours);
-    interval->addWidget(new QLabel(QStringLiteral("Hour(s)")));
-    interval->addWidget(m_minutes);
-    interval->addWidget(new QLabel(QStringLiteral("Min(s)")));
-    interval->addStretch();
-    layout->addLayout(interval);
-
-    auto *threshold = new QGroupBox(QStringLiteral("Threshhold"));
-    auto *row = new QGridLayout(threshold);
-    row->addWidget(new QLabel(QStringLiteral("Width")), 0, 2, Qt::AlignCenter);
-    row->addWidget(new QLabel(QStringLiteral("Height")), 0, 4, Qt::AlignCenter);
-    row->addWidget(new QLabel(QStringLiteral("Small Images")), 1, 0);
-    row->addWidget(new QLabel(QStringLiteral("<")), 1, 1);
-    row->addWidget(m_width, 1, 2);
-    row->addWidget(new QLabel(QStringLiteral("X")), 1, 3);
-    row->addWidget(m_height, 1, 4);
-    row->addWidget(new QLabel(QStringLiteral("<")), 1, 5);
-    row->addWidget(new QLabel(QStringLiteral("Large Images")), 1, 6);
-    layout->addWidget(threshold);
-
+    layout->addLayout(buildIntervalRow());
+    layout->addWidget(buildThresholdBox());
     auto *columns = new QHBoxLayout;
     columns->addWidget(buildColumn(true));
     columns->addWidget(buildColumn(false));
@@ -101,6 +74,39 @@ DefaultsDialog::DefaultsDialog(SettingsStore &settings, QSize screenSize, QWidge
         m_settings.write(SettingsKeys::Beep, on ? 1 : 0);
         Q_EMIT beepToggled(on);
     });
+}
+
+QLayout *DefaultsDialog::buildIntervalRow() {
+    auto *interval = new QHBoxLayout;
+    interval->addWidget(new QLabel(QStringLiteral("Change wallpaper once every:")));
+    m_hours->setRange(0, 9);
+    m_hours->setValue(9);
+    m_minutes->setRange(0, 60); // 60 only for an instant: it carries into the hours
+    // The interval rules judge the value the user ends with, not the "0" on
+    // the way to "05": typed values count on Enter or when the focus leaves.
+    m_hours->setKeyboardTracking(false);
+    m_minutes->setKeyboardTracking(false);
+    interval->addWidget(m_hours);
+    interval->addWidget(new QLabel(QStringLiteral("Hour(s)")));
+    interval->addWidget(m_minutes);
+    interval->addWidget(new QLabel(QStringLiteral("Min(s)")));
+    interval->addStretch();
+    return interval;
+}
+
+QWidget *DefaultsDialog::buildThresholdBox() {
+    auto *threshold = new QGroupBox(QStringLiteral("Threshhold"));
+    auto *row = new QGridLayout(threshold);
+    row->addWidget(new QLabel(QStringLiteral("Width")), 0, 2, Qt::AlignCenter);
+    row->addWidget(new QLabel(QStringLiteral("Height")), 0, 4, Qt::AlignCenter);
+    row->addWidget(new QLabel(QStringLiteral("Small Images")), 1, 0);
+    row->addWidget(new QLabel(QStringLiteral("<")), 1, 1);
+    row->addWidget(m_width, 1, 2);
+    row->addWidget(new QLabel(QStringLiteral("X")), 1, 3);
+    row->addWidget(m_height, 1, 4);
+    row->addWidget(new QLabel(QStringLiteral("<")), 1, 5);
+    row->addWidget(new QLabel(QStringLiteral("Large Images")), 1, 6);
+    return threshold;
 }
 
 QWidget *DefaultsDialog::buildColumn(bool small) {

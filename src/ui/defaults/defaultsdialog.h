@@ -6,6 +6,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QSpinBox;
 class SettingsStore;
@@ -49,6 +50,8 @@ protected:
     void done(int result) override;
 
 private:
+    QLayout *buildIntervalRow();
+    QWidget *buildThresholdBox();
     QWidget *buildColumn(bool small);
     void minutesChanged();
     void hoursChanged();
