@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QScreen>
 
-SplashWindow::SplashWindow(QWidget *parent)
+SplashWindow::SplashWindow(int showMs, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_bar(new ProgressBar(ProgressBar::TextPlacement::Centre, this)) {
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -34,7 +34,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     resize(420, 190);
 
     m_closeTimer.setSingleShot(true);
-    m_closeTimer.setInterval(ShowMs);
+    m_closeTimer.setInterval(showMs);
     connect(&m_closeTimer, &QTimer::timeout, this, &QWidget::close);
 }
 

@@ -17,7 +17,8 @@ public:
     // The bar is painted at most this often, so a long list loads at full speed.
     static constexpr int RepaintMs = 16;
 
-    explicit SplashWindow(QWidget *parent = nullptr);
+    // showMs: how long the splash stays after it was shown.
+    explicit SplashWindow(int showMs = ShowMs, QWidget *parent = nullptr);
 
     // Shows the splash with an empty, hidden bar and starts its two seconds.
     void load();
