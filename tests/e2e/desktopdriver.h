@@ -29,7 +29,6 @@ public:
     QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
     // Runs another build of the program (an installed one) from now on.
     void useBinary(const QString &binary) { m_binary = binary; }
-    QString binary() const { return m_binary; }
 
     // A process of the program with this driver's home, not yet started.
     std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
@@ -52,21 +51,16 @@ public:
     // Managed top-level windows whose title matches the regular expression,
     // belonging to pid (0: anyone), oldest first.
     static QStringList windows(const QString &titleRegex, qint64 pid = 0) {
-        QProcess list;
-        list.start("wmctrl", {"-lp"});
-        list.waitForFinished(5000);
+        const QString list = output("wmctrl", {"-lp"});
+        // Each line: id, desktop, pid, host, title.
+        static const QRegularExpression line(QStringLiteral("^(\\S+) +\\S+ +(\\d+) +\\S+ (.*)$"),
+                                             QRegularExpression::MultilineOption);
         const QRegularExpression title(titleRegex);
         QStringList found;
-        // Each line: id, desktop, pid, host, title.
-        for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split('\n')) {
-            const QStringList fields = line.split(' ', Qt::SkipEmptyParts);
-            if (fields.size() < 4)
-                continue;
-            const qsizetype titleStart = line.indexOf(fields.at(3)) + fields.at(3).size() + 1;
-            if ((pid == 0 || fields.at(2).toLongLong() == pid) &&
-                title.match(line.mid(titleStart)).hasMatch())
-                found.append(fields.at(0));
-        }
+        for (const QRegularExpressionMatch &window : line.globalMatch(list))
+            if ((pid == 0 || window.captured(2).toLongLong() == pid) &&
+                title.match(window.captured(3)).hasMatch())
+                found.append(window.captured(1));
         return found;
     }
 
@@ -77,7 +71,9 @@ public:
         QDeadlineTimer deadline(timeoutMs);
         while (!deadline.hasExpired()) {
             const QStringList found = windows(titleRegex, pid);
-            if (!found.isEmpty() && (shown == Shown::MappedOrIconic || isViewable(found.last())))
+            if (!found.isEmpty() &&
+                (shown == Shown::MappedOrIconic ||
+                 output("xwininfo", {"-id", found.last()}).contains("IsViewable")))
                 return found.last();
             QTest::qWait(50);
         }
@@ -86,18 +82,14 @@ public:
 
     // The program's icon in the tray: a small viewable window of its own.
     static QString trayIcon(qint64 pid) {
-        QProcess search;
-        search.start("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"});
-        search.waitForFinished(5000);
-        for (const QString &window :
-             QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
-            QProcess info;
-            info.start("xwininfo", {"-id", window});
-            info.waitForFinished(5000);
-            const QString text = QString::fromLatin1(info.readAllStandardOutput());
-            const QRegularExpression width(QStringLiteral("Width: (\\d+)"));
-            const int size = width.match(text).captured(1).toInt();
-            if (text.contains("IsViewable") && size > 0 && size <= 64)
+        const QStringList candidates =
+            output("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"})
+                .split('\n', Qt::SkipEmptyParts);
+        for (const QString &window : candidates) {
+            const QString info = output("xwininfo", {"-id", window});
+            const int width =
+                QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt();
+            if (info.contains("IsViewable") && width > 0 && width <= 64)
                 return window;
         }
         return {};
@@ -131,13 +123,6 @@ public:
         return false;
     }
 
-    static bool isViewable(const QString &window) {
-        QProcess info;
-        info.start("xwininfo", {"-id", window});
-        info.waitForFinished(5000);
-        return info.readAllStandardOutput().contains("IsViewable");
-    }
-
     static void pressKey(const QString &window, const QString &key) {
         QProcess::execute("wmctrl", {"-i", "-a", window});
         QTest::qWait(200);
@@ -168,6 +153,14 @@ public:
     }
 
 private:
+    // What a helper program printed.
+    static QString output(const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(5000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
     QTemporaryDir m_home;
     QString m_binary = QStringLiteral(ROTAFOND_BINARY);
 };

@@ -1,26 +1,19 @@
-#include "desktopdriver.h"
+#include "desktoptest.h"
 
 #include "autostart.h"
 
-#include "settingsstore.h"
-#include "wallpaperliststore.h"
-
-#include <QDirIterator>
 #include <QImageReader>
-#include <QScopeGuard>
-#include <QStandardPaths>
 
 namespace {
 
 const QString AppId = QStringLiteral(ROTAFOND_APP_ID);
 
 // Runs a program to its end; its exit code, its output in *output.
-int run(const QString &program, const QStringList &arguments, QString *output = nullptr,
-        int timeoutMs = 90000) {
+int run(const QString &program, const QStringList &arguments, QString *output = nullptr) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs))
+    if (!process.waitForFinished(90000))
         return -1;
     if (output)
         *output = QString::fromUtf8(process.readAll());
@@ -31,27 +24,20 @@ int run(const QString &program, const QStringList &arguments, QString *output = 
 
 // What `cmake --install` and the Debian package deliver, checked by the
 // desktop's own validators, and the packaged program run on the test desktop.
-class TestE2EPackage : public QObject {
+class TestE2EPackage : public DesktopTest {
     Q_OBJECT
 
+public:
+    TestE2EPackage()
+        : DesktopTest({"cpack", "dpkg-deb", "desktop-file-validate", "appstreamcli", "lintian"}) {}
+
 private Q_SLOTS:
-    void initTestCase();
     void installedTree_isCompleteAndValid();
     void package_isCleanInstallsAndRuns();
 
 private:
     QTemporaryDir m_work;
 };
-
-void TestE2EPackage::initTestCase() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        QSKIP("needs an X display: run through test.sh");
-    for (const char *tool :
-         {"cpack", "dpkg-deb", "desktop-file-validate", "appstreamcli", "lintian"}) {
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(tool))));
-    }
-}
 
 void TestE2EPackage::installedTree_isCompleteAndValid() {
     const QString prefix = m_work.filePath("prefix");
@@ -78,7 +64,6 @@ void TestE2EPackage::installedTree_isCompleteAndValid() {
 }
 
 void TestE2EPackage::package_isCleanInstallsAndRuns() {
-    DesktopDriver desktop;
     const QString packages = m_work.filePath("packages");
     QString output;
     QVERIFY2(run("cpack",
@@ -88,55 +73,35 @@ void TestE2EPackage::package_isCleanInstallsAndRuns() {
     const QStringList debs = QDir(packages).entryList({"rotafond_*.deb"}, QDir::Files);
     QCOMPARE(debs.size(), 1);
     const QString deb = QDir(packages).filePath(debs.first());
-
     QVERIFY(run("dpkg-deb", {"-f", deb, "Depends"}, &output) == 0);
     for (const char *needed : {"libqt6core6", "libqt6widgets6", "libqt6dbus6", "libc6",
                                "qt6-image-formats-plugins", "libqt6svg6", "fonts-comic-neue"})
         QVERIFY2(output.contains(QLatin1String(needed)), qPrintable(output));
 
     // Unpacked where blanks and "%" are in the way; it must run from there.
-    const QString root = m_work.filePath("a root 100%");
-    QVERIFY(run("dpkg-deb", {"-x", deb, root}) == 0);
-    desktop.useBinary(root + "/usr/bin/rotafond");
-    QImage picture(30, 20, QImage::Format_RGB32);
-    picture.fill(Qt::darkMagenta);
-    QVERIFY(picture.save(desktop.path("picture.png")));
-    SettingsStore settings(desktop.configFile(), {});
-    QVERIFY(WallpaperListStore(settings).save({{desktop.path("picture.png"), false, false, true}}));
-    const std::unique_ptr<QProcess> rotafond = desktop.program();
-    rotafond->start();
-    QVERIFY(rotafond->waitForStarted());
-    auto stop = qScopeGuard([&] {
-        rotafond->kill();
-        rotafond->waitForFinished();
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(!DesktopDriver::trayIcon(rotafond->processId()).isEmpty(), 30000);
-    QTRY_COMPARE(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkMagenta).rgb());
-
-    stop.dismiss();
-    rotafond->kill();
-    rotafond->waitForFinished();
-
-    // A first run of the packaged program offers to start at log-in: the
-    // entry names the packaged program, escaped for its odd folder.
-    DesktopDriver firstRun;
-    firstRun.useBinary(desktop.binary());
-    const std::unique_ptr<QProcess> fresh = firstRun.program();
-    fresh->start();
-    QVERIFY(fresh->waitForStarted());
-    auto stopFresh = qScopeGuard([&] {
-        fresh->kill();
-        fresh->waitForFinished();
-    });
+    const QString binary = m_work.filePath("a root 100%") + "/usr/bin/rotafond";
+    QVERIFY(run("dpkg-deb", {"-x", deb, m_work.filePath("a root 100%")}) == 0);
+    desktop().useBinary(binary);
+    // Its first run offers to start at log-in: the entry names the packaged
+    // program, escaped for its odd folder.
+    QProcess *firstRun = start();
     const QString offer =
-        DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", fresh->processId());
+        DesktopDriver::waitForWindow("^Helping a little\\.\\.\\.$", firstRun->processId());
     QVERIFY2(!offer.isEmpty(), "no autostart offer on a first run");
     DesktopDriver::pressKey(offer, "Return");
-    QFile entry(firstRun.path("config/autostart/Rotafond.desktop"));
+    QFile entry(desktop().path("config/autostart/Rotafond.desktop"));
     QTRY_VERIFY(entry.exists());
     QVERIFY(entry.open(QIODevice::ReadOnly));
-    const QString exec = "Exec=" + Autostart::execValue(desktop.binary()) + "\n";
+    const QString exec = "Exec=" + Autostart::execValue(binary) + "\n";
     QVERIFY2(QString::fromUtf8(entry.readAll()).contains(exec), qPrintable(exec));
+    firstRun->kill();
+    QVERIFY(firstRun->waitForFinished());
+
+    // With a list it changes the wallpaper and goes to the tray.
+    storeColours({Qt::darkMagenta});
+    QProcess *rotafond = start();
+    QVERIFY(!waitForTray(rotafond, 30000).isEmpty());
+    QTRY_COMPARE(DesktopDriver::rootPixel(500, 500), QColor(Qt::darkMagenta).rgb());
 
     run("lintian", {"--tag-display-limit", "0", deb}, &output);
     QVERIFY2(!output.contains(QRegularExpression("^E: ", QRegularExpression::MultilineOption)),
