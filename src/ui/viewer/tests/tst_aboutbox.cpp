@@ -3,7 +3,6 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 class TestAboutBox : public QObject {
@@ -16,25 +15,20 @@ private Q_SLOTS:
         if (!QFontDatabase::families().contains(QStringLiteral("Comic Neue")))
             QSKIP("fonts-comic-neue is not installed");
         AboutBox box([](const QString &) {});
-        const auto *label = box.findChild<QLabel *>(QStringLiteral("address"));
-        QVERIFY(label);
-        QCOMPARE(QFontInfo(label->font()).family(), QStringLiteral("Comic Neue"));
+        QCOMPARE(QFontInfo(box.findChild<QLabel *>(QStringLiteral("address"))->font()).family(),
+                 QStringLiteral("Comic Neue"));
     }
 
     void versionText_isPlainNumbers_data() {
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("text");
-        QTest::newRow("1.2.37") << "1.2.37"
-                                << "Version 1.2.37";
-        QTest::newRow("leading zeros") << "01.02.003"
-                                       << "Version 1.2.3";
-        QTest::newRow("ours") << ROTAFOND_VERSION << "Version " ROTAFOND_VERSION;
+        QTest::newRow("1.2.37") << "1.2.37" << QStringLiteral("Version 1.2.37");
+        QTest::newRow("leading zeros") << "01.02.003" << QStringLiteral("Version 1.2.3");
     }
 
     void versionText_isPlainNumbers() {
         QFETCH(QString, version);
-        QFETCH(QString, text);
-        QCOMPARE(AboutBox::versionText(version), text);
+        QTEST(AboutBox::versionText(version), "text");
     }
 
     void clickOnAddressOrPicture_writesAMail_data() {
@@ -47,34 +41,10 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QStringList opened;
         AboutBox box([&](const QString &link) { opened.append(link); });
-        QCOMPARE(box.windowTitle(), QStringLiteral("About Rotafond"));
         box.show();
-        auto *widget = box.findChild<QLabel *>(target);
-        QVERIFY(widget);
-        QTest::mouseClick(widget, Qt::LeftButton);
+        QTest::mouseClick(box.findChild<QLabel *>(target), Qt::LeftButton);
         QCOMPARE(opened,
                  QStringList({QStringLiteral("mailto:rotafond@example.org?subject=Rotafond")}));
-        QCOMPARE(box.findChild<QLabel *>(QStringLiteral("version"))->text(),
-                 QStringLiteral("Version " ROTAFOND_VERSION));
-    }
-
-    void enterEscapeAndOk_closeTheBox_data() {
-        QTest::addColumn<int>("key"); // 0: the OK button
-        QTest::newRow("enter") << int(Qt::Key_Return);
-        QTest::newRow("escape") << int(Qt::Key_Escape);
-        QTest::newRow("ok button") << 0;
-    }
-
-    void enterEscapeAndOk_closeTheBox() {
-        QFETCH(int, key);
-        AboutBox box([](const QString &) {});
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        if (key)
-            QTest::keyClick(&box, Qt::Key(key));
-        else
-            box.findChild<QPushButton *>()->click();
-        QVERIFY(!box.isVisible());
     }
 };
 
