@@ -282,8 +282,12 @@ void TestMainWindow::preview_isTheEnginesPreview() {
 }
 
 void TestMainWindow::dimensions_showTheFilesOwnSize() {
-    // Larger than the decode limit, so the window works from a reduced decode.
-    m_list->reset({{picture("big.png", QSize(3000, 2000)), true, true, false}});
+    // Larger than the decode limit, so the window works from a reduced decode
+    // (a JPEG: a PNG that large costs seconds to write).
+    QFile big(m_dir->filePath("big.jpg"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.write(pictureBytes({3000, 2000}, "JPEG")) > 0);
+    big.close();
+    m_list->reset({{big.fileName(), true, true, false}});
     m_window->selectPosition(0);
     QTRY_VERIFY(anyLabel([](const QLabel *label) {
         return label->text() == QLatin1String("Image Dimensions: 3000 x 2000");
