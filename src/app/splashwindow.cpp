@@ -67,7 +67,6 @@ void SplashWindow::updateLoading(int percent, const QString &text) {
     if (m_sinceRepaint.isValid() && m_sinceRepaint.elapsed() < RepaintMs)
         return;
     m_bar->repaint();
-    ++m_repaints;
     m_sinceRepaint.start();
     // Timers and paint requests, never the user's input, while the list loads.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

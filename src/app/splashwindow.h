@@ -26,11 +26,9 @@ public:
     void updateLoading(int percent, const QString &text);
 
     ProgressBar *bar() const { return m_bar; }
-    int repaints() const { return m_repaints; }
 
 private:
     ProgressBar *m_bar;
     QTimer m_closeTimer;
     QElapsedTimer m_sinceRepaint;
-    int m_repaints = 0;
 };

@@ -2,7 +2,6 @@
 #include "splashwindow.h"
 #include "wallpaperliststore.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 class TestSplashWindow : public QObject {
@@ -39,18 +38,6 @@ private Q_SLOTS:
         QTEST(load(splash, count), "texts");
         QVERIFY(splash.bar()->isVisible());
         QCOMPARE(splash.bar()->percent(), 100);
-    }
-
-    void updateLoading_manyEntriesRepaintAtMostEverySixteenMs() {
-        SplashWindow splash;
-        splash.load();
-        QElapsedTimer clock;
-        clock.start();
-        QCOMPARE(load(splash, 10000).last(), QStringLiteral("100 %"));
-        const qint64 elapsed = clock.elapsed();
-        QVERIFY2(
-            splash.repaints() <= elapsed / SplashWindow::RepaintMs + 2,
-            qPrintable(QStringLiteral("%1 repaints in %2 ms").arg(splash.repaints()).arg(elapsed)));
     }
 
     void bar_showsTheTextInTwoColours_data() {
