@@ -9,6 +9,7 @@
 #include <gio/gio.h>
 
 #include <csignal>
+#include <unistd.h>
 
 // Real GSettings on dconf, kept away from the user's own settings: a D-Bus
 // session bus of the test's own whose dconf-service (started by that bus, so
@@ -40,28 +41,52 @@ public:
     ~PrivateSettings() {
         if (m_bus.state() == QProcess::NotRunning)
             return;
-        GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-        if (!bus)
-            return;
-        // GIO ends the process when its session bus goes away: not this time.
-        g_dbus_connection_set_exit_on_close(bus, FALSE);
-        // dconf-service was started by this bus for this test: it goes too.
-        GVariant *pid = g_dbus_connection_call_sync(
-            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-            "GetConnectionUnixProcessID", g_variant_new("(s)", "ca.desrt.dconf"),
-            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-        if (pid) {
-            guint32 value = 0;
-            g_variant_get(pid, "(u)", &value);
-            ::kill(pid_t(value), SIGTERM);
-            g_variant_unref(pid);
+        if (GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+            // GIO ends the process when its session bus goes away: not this time.
+            g_dbus_connection_set_exit_on_close(bus, FALSE);
+            // What this bus started for this test (dconf-service, xfconfd, ...) goes too.
+            for (const pid_t pid : servicesOf(bus))
+                ::kill(pid, SIGTERM);
+            g_object_unref(bus);
         }
-        g_object_unref(bus);
         m_bus.terminate();
         m_bus.waitForFinished(5000);
     }
 
 private:
+    static GVariant *askBus(GDBusConnection *bus, const char *method, GVariant *arguments,
+                            const char *replyType) {
+        return g_dbus_connection_call_sync(
+            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
+            arguments, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    }
+
+    // The processes that own a well-known name on the bus, this one aside.
+    static QList<pid_t> servicesOf(GDBusConnection *bus) {
+        QList<pid_t> pids;
+        GVariant *names = askBus(bus, "ListNames", nullptr, "(as)");
+        if (!names)
+            return pids;
+        GVariantIter *iterator = nullptr;
+        const gchar *name = nullptr;
+        g_variant_get(names, "(as)", &iterator);
+        while (g_variant_iter_next(iterator, "&s", &name)) {
+            if (name[0] == ':' || qstrcmp(name, "org.freedesktop.DBus") == 0)
+                continue;
+            if (GVariant *pid =
+                    askBus(bus, "GetConnectionUnixProcessID", g_variant_new("(s)", name), "(u)")) {
+                guint32 value = 0;
+                g_variant_get(pid, "(u)", &value);
+                if (pid_t(value) != ::getpid() && !pids.contains(pid_t(value)))
+                    pids.append(pid_t(value));
+                g_variant_unref(pid);
+            }
+        }
+        g_variant_iter_free(iterator);
+        g_variant_unref(names);
+        return pids;
+    }
+
     QTemporaryDir m_dir;
     QProcess m_bus;
 };
