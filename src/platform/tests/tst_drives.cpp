@@ -5,6 +5,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+QString entry(const QString &rootPath, const QString &label, Drives::Type type) {
+    return QStringLiteral("%1=%2 (%3)").arg(rootPath, label).arg(type);
+}
+
+} // namespace
+
 // A fake mount table, /sys/class/block and /dev/disk/by-label.
 class TestDrives : public QObject {
     Q_OBJECT
@@ -12,7 +20,6 @@ class TestDrives : public QObject {
 private:
     QTemporaryDir m_root;
     QString m_table = m_root.filePath("mounts");
-    QString m_sysBlock = folder("sysblock");
 
     QString folder(const QString &relative) {
         const QString path = m_root.filePath(relative);
@@ -26,85 +33,67 @@ private:
         file.write(lines.join('\n').toUtf8() + "\n");
     }
 
-    // A disk in the fake /sys/class/block with one partition below it.
-    void addBlockDevice(const QString &disk, bool removable) {
-        const QString diskFolder = folder("devices/" + disk);
-        QFile flag(diskFolder + "/removable");
-        QVERIFY(flag.open(QIODevice::WriteOnly) && flag.write(removable ? "1\n" : "0\n") == 2);
-        QFile::link(diskFolder, m_sysBlock + '/' + disk);
-        QFile::link(folder("devices/" + disk + "/" + disk + "1"), m_sysBlock + '/' + disk + "1");
-    }
-
 private Q_SLOTS:
-    void typeOf_followsTheMountTable_data() {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<Drives::Type>("type");
-        QTest::newRow("fixed ext4") << "/dev/sda1 %1 ext4 rw 0 0" << Drives::Fixed;
-        QTest::newRow("cd") << "/dev/sr0 %1 iso9660 ro 0 0" << Drives::CdRom;
-        QTest::newRow("dvd udf") << "/dev/sr0 %1 udf ro 0 0" << Drives::CdRom;
-        QTest::newRow("usb stick") << "/dev/sdb1 %1 vfat rw 0 0" << Drives::Removable;
-        QTest::newRow("nfs") << "server:/pictures %1 nfs4 rw 0 0" << Drives::Remote;
-        QTest::newRow("samba") << "//nas/share %1 cifs rw 0 0" << Drives::Remote;
-        QTest::newRow("sshfs") << "me@host: %1 fuse.sshfs rw 0 0" << Drives::Remote;
-        QTest::newRow("ram disk") << "tmpfs %1 tmpfs rw 0 0" << Drives::RamDisk;
-    }
-
-    void typeOf_followsTheMountTable() {
-        QFETCH(QString, line);
-        QFETCH(Drives::Type, type);
-        addBlockDevice("sda", false);
-        addBlockDevice("sdb", true);
-        const QString mountPoint = folder("mnt/volume");
-        writeTable({"/dev/sda1 / ext4 rw 0 0", line.arg(mountPoint)});
-        const Drives drives(m_table, m_sysBlock);
-        const QString inside = folder("mnt/volume/pictures");
-        QCOMPARE(drives.typeOf(inside), type);
-        QCOMPARE(drives.volumeOf(inside).rootPath, mountPoint);
-    }
-
-    void typeOf_missingFolderIsInvalidButRemoteIsNeverTouched() {
-        const QString share = folder("share");
-        writeTable(
-            {"/dev/sda1 / ext4 rw 0 0", QStringLiteral("server:/x %1 nfs rw 0 0").arg(share)});
-        const Drives drives(m_table, m_sysBlock);
-        QCOMPARE(drives.typeOf(m_root.filePath("gone/away")), Drives::InvalidRoot);
-        QCOMPARE(drives.typeOf(QString()), Drives::InvalidRoot);
-        // A share that is not up must still answer at once, so it is not asked.
-        QCOMPARE(drives.typeOf(share + "/not/mounted/yet"), Drives::Remote);
-    }
-
-    void volumes_listRootHomeAndRealVolumesOnly() {
-        const QString media = folder("media/stick");
-        const QString photos = folder("mnt/my photos");
-        const QString share = m_root.filePath("mnt/share");
+    void volumes_listRealVolumesWithTheirTypes() {
+        // Two disks, one removable, with a partition each.
+        const QString sysBlock = folder("sysblock");
+        for (const auto &[disk, removable] : {std::pair{"sda", "0"}, {"sdb", "1"}}) {
+            QFile flag(folder(QStringLiteral("devices/%1").arg(disk)) + "/removable");
+            QVERIFY(flag.open(QIODevice::WriteOnly) && flag.write(removable) == 1);
+            QFile::link(m_root.filePath("devices/") + disk, sysBlock + '/' + disk);
+            QFile::link(folder(QStringLiteral("devices/%1/%1").arg(disk) + "1"),
+                        sysBlock + '/' + disk + "1");
+        }
         const QString labels = folder("by-label");
         QFile device(m_root.filePath("sdd1"));
         QVERIFY(device.open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(device.fileName(), labels + "/Holiday\\x20Photos"));
+        const QString photos = folder("mnt/my photos");
+        const auto at = [this](const char *line, const char *place) {
+            return QString::fromLatin1(line).arg(folder(QLatin1String(place)));
+        };
         writeTable(
             {"/dev/sda1 / ext4 rw 0 0", "proc /proc proc rw 0 0", "sysfs /sys sysfs rw 0 0",
-             "tmpfs /run tmpfs rw 0 0", QStringLiteral("tmpfs %1 tmpfs rw 0 0").arg(folder("ram")),
+             "tmpfs /run tmpfs rw 0 0", at("tmpfs %1 tmpfs rw 0 0", "ram"),
              "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0", "/dev/loop3 /snap/core/1 squashfs ro 0 0",
              QStringLiteral("/dev/vda %1 ext4 rw 0 0").arg(m_table),
-             QStringLiteral("overlay %1 overlay rw 0 0").arg(folder("ovl")),
-             QStringLiteral("/dev/sdb1 %1 vfat rw 0 0").arg(media),
+             at("overlay %1 overlay rw 0 0", "ovl"), at("/dev/sda1 %1 ext4 rw 0 0", "data"),
+             at("/dev/sdb1 %1 vfat rw 0 0", "media/stick"), at("/dev/sr0 %1 iso9660 ro 0 0", "cd"),
+             at("/dev/sr1 %1 udf ro 0 0", "dvd"), at("//nas/share %1 cifs rw 0 0", "samba"),
+             at("me@host: %1 fuse.sshfs rw 0 0", "sshfs"),
+             QStringLiteral("server:/x %1 nfs4 rw 0 0").arg(m_root.filePath("nfs")),
              "/dev/sdc1 /run/media/me/CAMERA vfat rw 0 0",
-             QStringLiteral("server:/x %1 nfs4 rw 0 0").arg(share),
              QStringLiteral("%1 %2 ext4 rw 0 0")
                  .arg(device.fileName(), QString(photos).replace(' ', "\\040"))});
-        const Drives drives(m_table, m_sysBlock, labels);
+        const Drives drives(m_table, sysBlock, labels);
         QStringList shown;
         for (const Drives::Volume &volume : drives.volumes())
-            shown.append(volume.rootPath + '=' + volume.label);
-        // The share is listed though its folder is missing: it is never asked.
+            shown.append(entry(volume.rootPath, volume.label, volume.type));
+        // Not listed: pseudo file systems, RAM disks, system areas, files
+        // mounted into sandboxes, missing folders. A network share is listed
+        // though its folder is missing: it is never asked.
         QCOMPARE(shown,
-                 QStringList({"/=/", QDir::cleanPath(QDir::homePath()) + "=Home", media + "=stick",
-                              photos + "=Holiday Photos", share + "=share"}));
+                 QStringList({entry("/", "/", Drives::Fixed),
+                              entry(QDir::cleanPath(QDir::homePath()), "Home", Drives::Fixed),
+                              entry(m_root.filePath("cd"), "cd", Drives::CdRom),
+                              entry(m_root.filePath("data"), "data", Drives::Fixed),
+                              entry(m_root.filePath("dvd"), "dvd", Drives::CdRom),
+                              entry(m_root.filePath("media/stick"), "stick", Drives::Removable),
+                              entry(photos, "Holiday Photos", Drives::Fixed),
+                              entry(m_root.filePath("nfs"), "nfs", Drives::Remote),
+                              entry(m_root.filePath("samba"), "samba", Drives::Remote),
+                              entry(m_root.filePath("sshfs"), "sshfs", Drives::Remote)}));
+        QCOMPARE(drives.typeOf(folder("ram/pictures")), Drives::RamDisk);
+        QCOMPARE(drives.typeOf(folder("media/stick/DCIM")), Drives::Removable);
         QCOMPARE(drives.volumeOf("/run/media/me/CAMERA/DCIM").type, Drives::Removable);
+        QCOMPARE(drives.typeOf(m_root.filePath("gone/away")), Drives::InvalidRoot);
+        QCOMPARE(drives.typeOf(QString()), Drives::InvalidRoot);
+        // A share that is not up must still answer at once, so it is not asked.
+        QCOMPARE(drives.typeOf(m_root.filePath("nfs/not/mounted/yet")), Drives::Remote);
     }
 
     void volumes_unreadableMountTableStillOffersRoot() {
-        const Drives drives(m_root.filePath("no-such-table"), m_sysBlock);
+        const Drives drives(m_root.filePath("no-such-table"), m_root.filePath("no-sysblock"));
         QCOMPARE(drives.volumes().value(0).rootPath, "/");
         QCOMPARE(drives.typeOf(QDir::homePath()), Drives::Fixed);
     }

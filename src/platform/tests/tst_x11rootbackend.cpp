@@ -7,8 +7,8 @@
 namespace {
 
 // No two neighbours alike, so a pixel out of place shows.
-QImage wallpaper() {
-    QImage image(37, 23, QImage::Format_RGB32);
+QImage wallpaper(QSize size = QSize(37, 23)) {
+    QImage image(size, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x * 6, y * 11, 200));
@@ -65,79 +65,76 @@ class TestX11RootBackend : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void apply_showsThePictureOnTheRoot_data();
-    void apply_showsThePictureOnTheRoot();
-    void desktopWindowOverTheRoot_isReported_data();
-    void desktopWindowOverTheRoot_isReported();
-    void renderScreen_centresLargerPicturesCropped();
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X display: run through test.sh");
+    }
+
+    void apply_showsThePictureOnTheRoot_data() {
+        // One after the other, as the changes of a run and of the next runs.
+        QTest::addColumn<WallpaperStyle>("style");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("tile") << WallpaperStyle::Tile << QSize(37, 23);
+        QTest::newRow("center") << WallpaperStyle::Center << QSize(37, 23);
+        QTest::newRow("center, larger than the screen")
+            << WallpaperStyle::Center << QSize(1100, 800);
+        QTest::newRow("stretch") << WallpaperStyle::Stretch << QSize(37, 23);
+        QTest::newRow("clear") << WallpaperStyle::Clear << QSize(37, 23);
+    }
+
+    void apply_showsThePictureOnTheRoot() {
+        QFETCH(WallpaperStyle, style);
+        QFETCH(QSize, size);
+        const Root root;
+        const xcb_pixmap_t previous = root.property("_XROOTPMAP_ID");
+        QCOMPARE(X11RootBackend().apply(QString(), wallpaper(size), style).error, QString());
+        const xcb_pixmap_t pixmap = root.property("_XROOTPMAP_ID");
+        QCOMPARE(root.property("ESETROOT_PMAP_ID"), pixmap);
+        QCOMPARE(pixmap == XCB_NONE, style == WallpaperStyle::Clear);
+        QVERIFY2(previous == XCB_NONE || root.pixels(previous, QRect(0, 0, 1, 1)).isNull(),
+                 "the previous pixmap is kept");
+
+        const QImage expected = renderScreen(wallpaper(size), root.size, style);
+        const QImage shown = root.pixels(pixmap, QRect(QPoint(0, 0), root.size));
+        if (pixmap != XCB_NONE)
+            QCOMPARE(shown, expected);
+        // And the root window itself shows it (a band no panel covers).
+        const QRect band(0, root.size.height() / 2, root.size.width(), 40);
+        QCOMPARE(root.pixels(root.screen->root, band), expected.copy(band));
+        // Where one pixel of the picture must be, whatever renderScreen says.
+        const QPoint middle(size.width() / 2, size.height() / 2);
+        const QPoint margin((root.size.width() - size.width()) / 2,
+                            (root.size.height() - size.height()) / 2);
+        if (style == WallpaperStyle::Tile)
+            QCOMPARE(shown.pixel(size.width() + 5, size.height() + 7), wallpaper(size).pixel(5, 7));
+        if (style == WallpaperStyle::Center)
+            QCOMPARE(shown.pixel(middle + margin), wallpaper(size).pixel(middle));
+    }
+
+    void desktopWindowOverTheRoot_isReported_data() {
+        QTest::addColumn<bool>("overrideRedirect");
+        QTest::newRow("managed by the window manager") << false;
+        QTest::newRow("unmanaged") << true;
+    }
+
+    void desktopWindowOverTheRoot_isReported() {
+        QFETCH(bool, overrideRedirect);
+        const Root root;
+        const xcb_window_t window = root.showDesktopWindow(overrideRedirect);
+        ApplyResult result;
+        QTRY_VERIFY(
+            !(result = X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile)).ok);
+        QVERIFY2(result.error.startsWith("Deskicons draws its own desktop"),
+                 qPrintable(result.error));
+
+        xcb_destroy_window(root.c, window);
+        xcb_flush(root.c);
+        QTRY_VERIFY(X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile).ok);
+        const QRect band(0, 400, root.size.width(), 8);
+        QCOMPARE(root.pixels(root.screen->root, band),
+                 renderScreen(wallpaper(), root.size, WallpaperStyle::Tile).copy(band));
+    }
 };
-
-void TestX11RootBackend::initTestCase() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        QSKIP("needs an X display: run through test.sh");
-}
-
-void TestX11RootBackend::apply_showsThePictureOnTheRoot_data() {
-    // One after the other, as the changes of a run and of the next runs.
-    QTest::addColumn<WallpaperStyle>("style");
-    QTest::newRow("tile") << WallpaperStyle::Tile;
-    QTest::newRow("center") << WallpaperStyle::Center;
-    QTest::newRow("stretch") << WallpaperStyle::Stretch;
-    QTest::newRow("clear") << WallpaperStyle::Clear;
-}
-
-void TestX11RootBackend::apply_showsThePictureOnTheRoot() {
-    QFETCH(WallpaperStyle, style);
-    const Root root;
-    const xcb_pixmap_t previous = root.property("_XROOTPMAP_ID");
-    QCOMPARE(X11RootBackend().apply(QString(), wallpaper(), style).error, QString());
-    const xcb_pixmap_t pixmap = root.property("_XROOTPMAP_ID");
-    QCOMPARE(root.property("ESETROOT_PMAP_ID"), pixmap);
-    QCOMPARE(pixmap == XCB_NONE, style == WallpaperStyle::Clear);
-    QVERIFY2(previous == XCB_NONE || root.pixels(previous, QRect(0, 0, 1, 1)).isNull(),
-             "the previous pixmap is kept");
-
-    const QImage expected = renderScreen(wallpaper(), root.size, style);
-    if (pixmap != XCB_NONE)
-        QCOMPARE(root.pixels(pixmap, QRect(QPoint(0, 0), root.size)), expected);
-    // And the root window itself shows it (a band no panel covers).
-    const QRect band(0, root.size.height() / 2, root.size.width(), 40);
-    QCOMPARE(root.pixels(root.screen->root, band), expected.copy(band));
-    if (style == WallpaperStyle::Tile)
-        QCOMPARE(expected.pixel(37 + 5, 23 + 7), wallpaper().pixel(5, 7));
-}
-
-void TestX11RootBackend::desktopWindowOverTheRoot_isReported_data() {
-    QTest::addColumn<bool>("overrideRedirect");
-    QTest::newRow("managed by the window manager") << false;
-    QTest::newRow("unmanaged") << true;
-}
-
-void TestX11RootBackend::desktopWindowOverTheRoot_isReported() {
-    QFETCH(bool, overrideRedirect);
-    const Root root;
-    const xcb_window_t window = root.showDesktopWindow(overrideRedirect);
-    ApplyResult result;
-    QTRY_VERIFY(
-        !(result = X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile)).ok);
-    QVERIFY2(result.error.startsWith("Deskicons draws its own desktop"), qPrintable(result.error));
-
-    xcb_destroy_window(root.c, window);
-    xcb_flush(root.c);
-    QTRY_VERIFY(X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile).ok);
-    const QRect band(0, 400, root.size.width(), 8);
-    QCOMPARE(root.pixels(root.screen->root, band),
-             renderScreen(wallpaper(), root.size, WallpaperStyle::Tile).copy(band));
-}
-
-void TestX11RootBackend::renderScreen_centresLargerPicturesCropped() {
-    QImage big(300, 200, QImage::Format_RGB32);
-    big.fill(Qt::white);
-    big.setPixel(150, 100, qRgb(255, 0, 0));
-    QCOMPARE(renderScreen(big, QSize(100, 50), WallpaperStyle::Center).pixel(50, 25),
-             qRgb(255, 0, 0));
-}
 
 QTEST_GUILESS_MAIN(TestX11RootBackend)
 #include "tst_x11rootbackend.moc"
