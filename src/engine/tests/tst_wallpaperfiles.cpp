@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QImageReader>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,121 +11,84 @@ class TestWallpaperFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void bmp_roundTripsEveryPixel_data();
-    void bmp_roundTripsEveryPixel();
-    void addBackslash_data();
-    void addBackslash();
-    void bitmap_isCreatedWithItsFolder();
-    void freshName_isNeverHandedOutTwiceAcrossRestarts_data();
-    void freshName_isNeverHandedOutTwiceAcrossRestarts();
-};
+    void bmp_roundTripsEveryPixel_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1x1") << QSize(1, 1);
+        QTest::newRow("odd width pads rows") << QSize(3, 5);
+        QTest::newRow("aligned") << QSize(8, 3);
+    }
+    void bmp_roundTripsEveryPixel() {
+        QFETCH(QSize, size);
+        QImage image(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y, qRgb(x * 40 + 3, y * 50 + 7, (x + y) * 20 + 11));
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::ReadWrite) && writeBmp(buffer, image));
+        buffer.seek(0);
+        QCOMPARE(QImageReader(&buffer, "bmp").read().convertToFormat(QImage::Format_RGB32), image);
+    }
 
-void TestWallpaperFiles::bmp_roundTripsEveryPixel_data() {
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("1x1") << QSize(1, 1);
-    QTest::newRow("odd width pads rows") << QSize(3, 5);
-    QTest::newRow("width 5") << QSize(5, 2);
-    QTest::newRow("aligned") << QSize(8, 3);
-}
-
-void TestWallpaperFiles::bmp_roundTripsEveryPixel() {
-    QFETCH(QSize, size);
-    QImage image(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, qRgb(x * 40 + 3, y * 50 + 7, (x + y) * 20 + 11));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QVERIFY(writeBmp(buffer, image));
-    buffer.close();
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
-    const QImage read = reader.read().convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(read, image);
-}
-
-void TestWallpaperFiles::addBackslash_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << ""
-                           << "/";
-    QTest::newRow("root") << "/"
-                          << "/";
-    QTest::newRow("folder") << "/home/u"
-                            << "/home/u/";
-    QTest::newRow("already") << "/home/u/"
-                             << "/home/u/";
-}
-
-void TestWallpaperFiles::addBackslash() {
-    QFETCH(QString, path);
-    QTEST(::addBackslash(path), "expected");
-}
-
-void TestWallpaperFiles::bitmap_isCreatedWithItsFolder() {
-    QTemporaryDir dir;
-    const WallpaperFiles files(dir.filePath("deep/data/Rotafond"));
-    QImage image(4, 4, QImage::Format_ARGB32);
-    image.fill(qRgba(10, 20, 30, 0));
-    QString error;
-    QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
-    QCOMPARE(files.bitmapPath(), dir.filePath("deep/data/Rotafond/Rotafond.bmp"));
-    QCOMPARE(QImage(files.bitmapPath()).pixel(0, 0), qRgb(10, 20, 30));
-    // Nothing half-written is left beside it.
-    QCOMPARE(QDir(dir.filePath("deep/data/Rotafond")).entryList(QDir::Files),
-             QStringList{"Rotafond.bmp"});
-}
-
-void TestWallpaperFiles::freshName_isNeverHandedOutTwiceAcrossRestarts_data() {
-    QTest::addColumn<int>("changesBeforeRestart");
-    QTest::addColumn<QByteArray>("damagedRecord");
-    QTest::newRow("one change") << 1 << QByteArray();
-    QTest::newRow("two changes") << 2 << QByteArray();
-    QTest::newRow("three changes") << 3 << QByteArray();
-    QTest::newRow("record damaged") << 2 << QByteArray("x\n\0");
-}
-
-void TestWallpaperFiles::freshName_isNeverHandedOutTwiceAcrossRestarts() {
-    QFETCH(int, changesBeforeRestart);
-    QFETCH(QByteArray, damagedRecord);
-    QTemporaryDir dir;
-    QString error;
-    QStringList handedOut;
-    int colour = 0;
-    const auto change = [&](WallpaperFiles &files) {
-        QImage image(2, 2, QImage::Format_RGB32);
-        image.fill(qRgb(++colour * 20, 0, 0));
+    void bitmap_isCreatedWithItsFolder() {
+        QTemporaryDir dir;
+        const WallpaperFiles files(dir.filePath("deep/data/Rotafond"));
+        QImage image(4, 4, QImage::Format_ARGB32);
+        image.fill(qRgba(10, 20, 30, 0));
+        QString error;
         QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
-        const QString name = files.freshlyNamedCopy(&error);
-        QVERIFY2(!name.isEmpty(), qPrintable(error));
-        QVERIFY2(!handedOut.contains(name), qPrintable(name));
-        QVERIFY(QRegularExpression("/Rotafond-[0-9]+\\.bmp$").match(name).hasMatch());
-        QCOMPARE(QImage(name).pixel(0, 0), qRgb(colour * 20, 0, 0));
-        handedOut.append(name);
-        // Each monitor's own picture is new with the change too.
-        for (const QString monitor : {"HDMI-A-1", "DP 2/x"}) {
-            const QString own = files.monitorPicture(monitor, image, &error);
-            QVERIFY2(!own.isEmpty(), qPrintable(error));
-            QVERIFY2(!handedOut.contains(own), qPrintable(own));
-            handedOut.append(own);
+        QCOMPARE(files.bitmapPath(), dir.filePath("deep/data/Rotafond/Rotafond.bmp"));
+        QCOMPARE(QImage(files.bitmapPath()).pixel(0, 0), qRgb(10, 20, 30));
+        // Nothing half-written is left beside it.
+        QCOMPARE(QDir(dir.filePath("deep/data/Rotafond")).entryList(QDir::Files),
+                 QStringList{"Rotafond.bmp"});
+    }
+
+    void freshName_isNeverHandedOutTwiceAcrossRestarts_data() {
+        QTest::addColumn<int>("changesBeforeRestart");
+        QTest::addColumn<QByteArray>("damagedRecord");
+        QTest::newRow("one change") << 1 << QByteArray();
+        QTest::newRow("three changes") << 3 << QByteArray();
+        QTest::newRow("record damaged") << 2 << QByteArray("x\n\0");
+    }
+    void freshName_isNeverHandedOutTwiceAcrossRestarts() {
+        QFETCH(int, changesBeforeRestart);
+        QFETCH(QByteArray, damagedRecord);
+        QTemporaryDir dir;
+        QStringList handedOut;
+        int colour = 0;
+        const auto change = [&](WallpaperFiles &files) {
+            QImage image(2, 2, QImage::Format_RGB32);
+            image.fill(qRgb(++colour * 20, 0, 0));
+            QString error;
+            QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
+            // The copy and each monitor's own picture are new with every change.
+            const QStringList names{files.freshlyNamedCopy(&error),
+                                    files.monitorPicture("HDMI-A-1", image, &error),
+                                    files.monitorPicture("DP 2/x", image, &error)};
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QVERIFY(QRegularExpression("/Rotafond-[0-9]+\\.bmp$").match(names[0]).hasMatch());
+            QCOMPARE(QImage(names[0]).pixel(0, 0), qRgb(colour * 20, 0, 0));
+            for (const QString &name : names) {
+                QVERIFY2(!handedOut.contains(name), qPrintable(name));
+                handedOut.append(name);
+            }
+            // The ones shown before may still be fading out; no others pile up.
+            QVERIFY(QDir(dir.path()).entryList({"Rotafond-*.bmp"}).size() <= 6);
+        };
+        {
+            WallpaperFiles files(dir.path());
+            for (int i = 0; i < changesBeforeRestart; ++i)
+                change(files);
         }
-        // The ones shown before may still be fading out; no others pile up.
-        QVERIFY(QDir(dir.path()).entryList({"Rotafond-*.bmp"}).size() <= 6);
-    };
-    {
-        WallpaperFiles files(dir.path());
-        for (int i = 0; i < changesBeforeRestart; ++i)
-            change(files);
+        if (!damagedRecord.isNull()) {
+            QFile record(dir.filePath("Rotafond.last"));
+            QVERIFY(record.open(QIODevice::WriteOnly) && record.write(damagedRecord) > 0);
+        }
+        WallpaperFiles restarted(dir.path());
+        change(restarted);
+        change(restarted);
     }
-    if (!damagedRecord.isNull()) {
-        QFile record(dir.filePath("Rotafond.last"));
-        QVERIFY(record.open(QIODevice::WriteOnly));
-        record.write(damagedRecord);
-    }
-    WallpaperFiles restarted(dir.path());
-    change(restarted);
-    change(restarted);
-}
+};
 
 QTEST_GUILESS_MAIN(TestWallpaperFiles)
 #include "tst_wallpaperfiles.moc"
