@@ -2,7 +2,9 @@
 # Opt-in (not part of ./test.sh): the same wallpaper scenario against the real
 # programs of every desktop, judged by the screen's pixels, printed as a table.
 #   scripts/desktop-matrix.sh [desktop...]   (default: all of them)
-# Desktops: x11 xfce mate lxqt lxde sway gnome plasma. Installs what it needs
+# Desktops: x11 xfce mate lxqt lxde sway gnome plasma, and when named,
+# plasma2: Plasma on two monitors of different sizes, each judged on its own
+# (scripts/with-two-monitors.sh). Installs what it needs
 # (GNOME Shell and Plasma are large). Each desktop runs in a PID namespace of
 # its own, so everything it started ends with it.
 set -euo pipefail
@@ -33,9 +35,11 @@ results=$(mktemp)
 trap 'rm -f "$results"' EXIT
 for desktop in "${desktops[@]}"; do
     echo "== $desktop" >&2
+    screens=()
+    [ "$desktop" != plasma2 ] || screens=("$root/scripts/with-two-monitors.sh")
     # The namespace's first process ending takes every other one with it.
     timeout --kill-after=10 600 unshare --pid --fork --kill-child \
-        "$0" --session "$desktop" "$driver" "$results" ||
+        "${screens[@]}" "$0" --session "$desktop" "$driver" "$results" ||
         echo "$desktop * skipped(session ended with status $?)" >>"$results"
 done
 

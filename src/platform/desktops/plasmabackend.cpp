@@ -13,9 +13,31 @@ QString jsonString(const QString &text) {
     return QString::fromUtf8(array.mid(1, array.size() - 2)); // strip the brackets
 }
 
+QString imageUrl(const QString &path) {
+    return jsonString(QUrl::fromLocalFile(path).toString());
+}
+
+// Qt's Image.fillMode values; -1 leaves the containment's own.
+int fillMode(WallpaperStyle style) {
+    switch (style) {
+    case WallpaperStyle::Tile:
+        return 3;
+    case WallpaperStyle::Center:
+        return 6;
+    case WallpaperStyle::Stretch:
+    case WallpaperStyle::Span:
+        return 0;
+    case WallpaperStyle::Clear:
+    case WallpaperStyle::Unchanged:
+        break;
+    }
+    return -1;
+}
+
 } // namespace
 
-QString PlasmaBackend::script(const QString &path, WallpaperStyle style) {
+QString PlasmaBackend::script(const QString &path, WallpaperStyle style,
+                              const QList<MonitorPicture> &monitors) {
     if (style == WallpaperStyle::Clear) {
         // An empty Image brings back Plasma's own default picture: show the
         // plain colour plugin instead; the next picture switches back.
@@ -28,33 +50,68 @@ QString PlasmaBackend::script(const QString &path, WallpaperStyle style) {
                               "    d.writeConfig(\"Color\", \"0,0,0\");\n"
                               "}\n");
     }
-    // FillMode: 3 tiled, 6 centred, 0 stretched (Qt's Image.fillMode values).
-    const int fillMode = style == WallpaperStyle::Tile      ? 3
-                         : style == WallpaperStyle::Stretch ? 0
-                                                            : 6;
-    QString body = QStringLiteral("var image = %1;\n"
-                                  "var all = desktops();\n"
-                                  "for (var i = 0; i < all.length; i++) {\n"
-                                  "    var d = all[i];\n"
-                                  "    d.wallpaperPlugin = \"org.kde.image\";\n"
-                                  "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", "
-                                  "\"General\"];\n"
-                                  "    d.writeConfig(\"Image\", image);\n")
-                       .arg(jsonString(QUrl::fromLocalFile(path).toString()));
-    if (style != WallpaperStyle::Unchanged)
-        body += QStringLiteral("    d.writeConfig(\"FillMode\", %1);\n").arg(fillMode);
-    body += QStringLiteral("}\n");
+    QString body = QStringLiteral("var fallback = {image: %1, fillMode: %2};\nvar monitors = [\n")
+                       .arg(imageUrl(path), QString::number(fillMode(style)));
+    for (const MonitorPicture &monitor : monitors)
+        body += QStringLiteral("    {x: %1, y: %2, width: %3, image: %4, fillMode: 0},\n")
+                    .arg(monitor.rect.x())
+                    .arg(monitor.rect.y())
+                    .arg(monitor.rect.width())
+                    .arg(imageUrl(monitor.path));
+    // A containment shows the picture of the monitor at its screen's top-left,
+    // which Plasma may give in device or in logical pixels.
+    body += QStringLiteral(
+        "];\n"
+        "function pictureFor(screen) {\n"
+        "    for (var i = 0; screen.width > 0 && i < monitors.length; i++) {\n"
+        "        var m = monitors[i], scale = m.width / screen.width;\n"
+        "        var x = Math.round(screen.x * scale), y = Math.round(screen.y * scale);\n"
+        "        if ((screen.x == m.x && screen.y == m.y) || (x == m.x && y == m.y))\n"
+        "            return m;\n"
+        "    }\n"
+        "    return fallback;\n"
+        "}\n"
+        "var all = desktops();\n"
+        "for (var i = 0; i < all.length; i++) {\n"
+        "    var d = all[i];\n"
+        "    var picture = pictureFor(screenGeometry(d.screen));\n"
+        "    d.wallpaperPlugin = \"org.kde.image\";\n"
+        "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n"
+        "    d.writeConfig(\"Image\", picture.image);\n"
+        "    if (picture.fillMode >= 0)\n"
+        "        d.writeConfig(\"FillMode\", picture.fillMode);\n"
+        "}\n");
     return body;
 }
 
 ApplyResult PlasmaBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    return evaluate(script(path, style));
+}
+
+ApplyResult PlasmaBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                           const QList<Monitor> &monitors, const QString &path,
+                                           WallpaperStyle style) {
+    if (style == WallpaperStyle::Clear)
+        return apply(path, {}, style);
+    QList<MonitorPicture> pictures;
+    for (const Monitor &monitor : monitors) {
+        QString error;
+        const QString own = writePicture(monitor.name, monitor.rect.size(), &error);
+        if (own.isEmpty())
+            return ApplyResult::failure(error);
+        pictures.append({monitor.rect, own});
+    }
+    return evaluate(script(path, style, pictures));
+}
+
+ApplyResult PlasmaBackend::evaluate(const QString &script) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return ApplyResult::failure(QStringLiteral("No D-Bus session bus."));
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
-    call << script(path, style);
+    call << script;
     const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
     if (reply.type() == QDBusMessage::ErrorMessage)
         return ApplyResult::failure(

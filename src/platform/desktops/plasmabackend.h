@@ -2,12 +2,25 @@
 
 #include "desktopbackend.h"
 
-// KDE Plasma: a script run by plasmashell over D-Bus sets every desktop.
-class PlasmaBackend : public DesktopBackend {
+// KDE Plasma: a script run by plasmashell over D-Bus sets every desktop
+// containment; each gets the picture composed for its own screen.
+class PlasmaBackend : public PerMonitorBackend {
 public:
     QString name() const override { return QStringLiteral("KDE Plasma"); }
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                const QList<Monitor> &monitors, const QString &path,
+                                WallpaperStyle style) override;
 
-    // The script text; the path enters it only as a JSON string literal.
-    static QString script(const QString &path, WallpaperStyle style);
+    struct MonitorPicture {
+        QRect rect; // where the monitor is, as the window system reports it
+        QString path;
+    };
+    // The script text; paths enter it only as JSON string literals. A
+    // containment whose screen is none of the monitors shows path with the style.
+    static QString script(const QString &path, WallpaperStyle style,
+                          const QList<MonitorPicture> &monitors = {});
+
+private:
+    static ApplyResult evaluate(const QString &script);
 };

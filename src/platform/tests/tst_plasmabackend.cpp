@@ -10,19 +10,22 @@
 #include <QTest>
 #include <QUrl>
 
+#include <functional>
+
 class TestPlasmaBackend : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void script_carriesThePathOnlyAsAString_data();
-    void script_carriesThePathOnlyAsAString();
-    void lockedWidgets_areReported();
+    void script_givesEachMonitorItsPictureOnlyAsAString_data();
+    void script_givesEachMonitorItsPictureOnlyAsAString();
+    void failures_areReported();
     void clear_showsAPlainColourUntilTheNextPicture();
 
 private:
-    QString runAgainstFakeShell(const QString &path, bool locked, ApplyResult *result,
-                                WallpaperStyle style = WallpaperStyle::Tile) {
+    // Runs the change against a stand-in plasmashell; returns the script it got.
+    QString runAgainstFakeShell(const std::function<ApplyResult()> &change, ApplyResult *result,
+                                bool locked = false) {
         const QString record = m_dir.filePath("script.js");
         QFile::remove(record);
         QProcess shell;
@@ -32,12 +35,14 @@ private:
         shell.start(QStringLiteral(FAKE_PLASMASHELL), arguments);
         if (!shell.waitForReadyRead(5000))
             return {};
-        *result = PlasmaBackend().apply(path, QImage(), style);
+        *result = change();
         shell.kill();
         shell.waitForFinished();
         QFile file(record);
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    static std::function<ApplyResult()> apply(const QString &path, WallpaperStyle style) {
+        return [=] { return PlasmaBackend().apply(path, QImage(), style); };
     }
 
     QTemporaryDir m_dir;
@@ -48,48 +53,93 @@ void TestPlasmaBackend::initTestCase() {
         QSKIP("needs a D-Bus session bus: run through test.sh");
 }
 
-void TestPlasmaBackend::script_carriesThePathOnlyAsAString_data() {
+void TestPlasmaBackend::script_givesEachMonitorItsPictureOnlyAsAString_data() {
     QTest::addColumn<QString>("path");
-    QTest::newRow("plain") << QStringLiteral("/home/u/.local/share/Rotafond/Rotafond-1.bmp");
-    QTest::newRow("hostile") << QStringLiteral(
-        "/home/a b/\"; desktops()[0].remove(); \"/it's/\\\\/$(x);\nnew line/ü.bmp");
+    QTest::addColumn<int>("monitors");
+    const QString hostile = "/home/a b/\"; desktops()[0].remove(); \"/it's/\\\\/$(x);\nnew line/ü";
+    QTest::newRow("one picture for all") << QStringLiteral("/home/u/Rotafond-1.bmp") << 0;
+    QTest::newRow("one monitor") << QStringLiteral("/home/u/Rotafond-1.bmp") << 1;
+    QTest::newRow("two monitors, hostile path") << hostile << 2;
 }
 
-void TestPlasmaBackend::script_carriesThePathOnlyAsAString() {
+// The stand-in cannot run the script: that each screen finds its picture is
+// seen with the real plasmashell in the desktop matrix.
+void TestPlasmaBackend::script_givesEachMonitorItsPictureOnlyAsAString() {
     QFETCH(QString, path);
+    QFETCH(int, monitors);
+    const QList<Monitor> layout =
+        QList<Monitor>{{"DUMMY0", {0, 0, 1280, 1024}}, {"DUMMY1", {1280, 56, 1920, 1080}}}.first(
+            monitors);
+    QStringList expected{path + " 3"}; // where no monitor matches: the entry's style, tiled
+    QList<QSize> asked, sizes;
+    for (const Monitor &monitor : layout) {
+        expected.append(QStringLiteral("x: %1, y: %2, width: %3, %4-%5.bmp 0") // stretched
+                            .arg(monitor.rect.x())
+                            .arg(monitor.rect.y())
+                            .arg(monitor.rect.width())
+                            .arg(path, monitor.name));
+        sizes.append(monitor.rect.size());
+    }
     ApplyResult result;
-    const QString script = runAgainstFakeShell(path, false, &result);
+    const QString script = runAgainstFakeShell(
+        [&] {
+            if (monitors == 0)
+                return PlasmaBackend().apply(path, QImage(), WallpaperStyle::Tile);
+            return PlasmaBackend().applyPerMonitor(
+                [&](const QString &monitor, QSize size, QString *) {
+                    asked.append(size);
+                    return path + "-" + monitor + ".bmp";
+                },
+                layout, path, WallpaperStyle::Tile);
+        },
+        &result);
     QVERIFY2(result.ok, qPrintable(result.error));
-    // The first line holds the only place the path enters: a JSON string.
-    const QString firstLine = script.section('\n', 0, 0);
-    const QRegularExpressionMatch literal =
-        QRegularExpression(QStringLiteral("^var image = (\".*\");$")).match(firstLine);
-    QVERIFY2(literal.hasMatch(), qPrintable(firstLine));
-    const QJsonDocument parsed = QJsonDocument::fromJson("[" + literal.captured(1).toUtf8() + "]");
-    QCOMPARE(QUrl(parsed.array().at(0).toString()).toLocalFile(), path);
-    QCOMPARE(script.section('\n', 1).count("desktops()"), 1);
-    QVERIFY(script.contains("d.writeConfig(\"FillMode\", 3);"));
+    QCOMPARE(asked, sizes);
+    // Each picture on a line of its own, its path only in a JSON string that
+    // reads back as the path.
+    static const QRegularExpression entry(
+        QStringLiteral("^(?:var fallback = |    )\\{(.*)image: (\".*\"), fillMode: (\\d)\\}"),
+        QRegularExpression::MultilineOption);
+    QStringList found;
+    for (const QRegularExpressionMatch &match : entry.globalMatch(script)) {
+        const QJsonDocument url = QJsonDocument::fromJson("[" + match.captured(2).toUtf8() + "]");
+        found.append(match.captured(1) + QUrl(url.array().at(0).toString()).toLocalFile() + " " +
+                     match.captured(3));
+    }
+    QCOMPARE(found, expected);
 }
 
-void TestPlasmaBackend::lockedWidgets_areReported() {
+void TestPlasmaBackend::failures_areReported() {
     ApplyResult result;
-    runAgainstFakeShell("/x.bmp", true, &result);
+    runAgainstFakeShell(apply("/x.bmp", WallpaperStyle::Tile), &result, true);
     QVERIFY(!result.ok);
     QVERIFY2(result.error.contains("Widgets are locked"), qPrintable(result.error));
+    const QString script = runAgainstFakeShell(
+        [] {
+            return PlasmaBackend().applyPerMonitor(
+                [](const QString &, QSize, QString *error) {
+                    *error = "Disk full.";
+                    return QString();
+                },
+                {{"DUMMY0", {0, 0, 640, 480}}}, "/x.bmp", WallpaperStyle::Center);
+        },
+        &result);
+    QCOMPARE(result.error, "Disk full.");
+    QVERIFY(script.isEmpty());
 }
 
 void TestPlasmaBackend::clear_showsAPlainColourUntilTheNextPicture() {
     ApplyResult result;
-    const QString clear = runAgainstFakeShell(QString(), false, &result, WallpaperStyle::Clear);
+    const QString clear = runAgainstFakeShell(apply({}, WallpaperStyle::Clear), &result);
     QVERIFY2(result.ok, qPrintable(result.error));
     QVERIFY2(clear.contains("d.wallpaperPlugin = \"org.kde.color\";") &&
                  clear.contains("[\"Wallpaper\", \"org.kde.color\", \"General\"]") &&
                  clear.contains("d.writeConfig(\"Color\", \"0,0,0\");"),
              qPrintable(clear));
     QVERIFY2(!clear.contains("org.kde.image") && !clear.contains("Image"), qPrintable(clear));
-    const QString next = runAgainstFakeShell("/x.bmp", false, &result, WallpaperStyle::Center);
+    const QString next = runAgainstFakeShell(apply("/x.bmp", WallpaperStyle::Center), &result);
     QVERIFY(next.contains("d.wallpaperPlugin = \"org.kde.image\";"));
-    QVERIFY(next.contains("d.writeConfig(\"FillMode\", 6);"));
+    QVERIFY(next.contains("var fallback = {image: \"file:///x.bmp\", fillMode: 6};"));
 }
 
 QTEST_GUILESS_MAIN(TestPlasmaBackend)
