@@ -18,13 +18,9 @@ int tileCount(float covered, float tile) {
     return int(std::floor(covered / tile + 0.9f));
 }
 
-} // namespace
-
-QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mode, QSize screen) {
-    QImage preview(PreviewWidth, PreviewHeight, QImage::Format_RGB32);
-    preview.fill(Qt::black);
-    if (picture.isNull() || natural.isEmpty() || screen.isEmpty())
-        return preview;
+// Lays the picture out on the preview as the display mode lays it out on the screen.
+void drawLayout(QImage &preview, const QImage &picture, QSize natural, const QString &mode,
+                QSize screen, qreal ratio) {
     const float w = float(natural.width());
     const float h = float(natural.height());
     const float s = float(screen.width()) / PreviewWidth;
@@ -41,7 +37,7 @@ QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mo
         th = PreviewHeight;
     }
     const QSize drawn(std::max(1, roundHalfEven(tw)), std::max(1, roundHalfEven(th)));
-    const QImage scaled = stretchIntoSurface(picture, drawn);
+    const QImage scaled = stretchIntoSurface(picture, (QSizeF(drawn) * ratio).toSize());
 
     if (mode.startsWith(QLatin1Char('T'))) {
         // "TN" repeats as often as on the real desktop, "TP" as often as the area needs.
@@ -53,12 +49,23 @@ QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mo
         // without a gap.
         for (int column = 0; column < columns; ++column)
             for (int row = 0; row < rows; ++row)
-                copyPreviewTile(preview, scaled, column * drawn.width(), row * drawn.height());
-        return preview;
+                copyPreviewTile(preview, scaled, column * scaled.width(), row * scaled.height());
+        return;
     }
-    QPainter painter(&preview);
-    painter.drawImage(
-        QPoint(roundHalfEven((PreviewWidth - tw) / 2), roundHalfEven((PreviewHeight - th) / 2)),
-        scaled);
+    const QPoint centred(roundHalfEven((PreviewWidth - tw) / 2),
+                         roundHalfEven((PreviewHeight - th) / 2));
+    QPainter(&preview).drawImage((QPointF(centred) * ratio).toPoint(), scaled);
+}
+
+} // namespace
+
+QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mode, QSize screen,
+                         qreal ratio) {
+    // The layout is worked out in preview pixels; only the drawing is at ratio.
+    QImage preview((QSizeF(PreviewWidth, PreviewHeight) * ratio).toSize(), QImage::Format_RGB32);
+    preview.fill(Qt::black);
+    if (!picture.isNull() && !natural.isEmpty() && !screen.isEmpty())
+        drawLayout(preview, picture, natural, mode, screen, ratio);
+    preview.setDevicePixelRatio(ratio);
     return preview;
 }

@@ -36,9 +36,15 @@ private Q_SLOTS:
         QFETCH(QSize, picture);
         QImage solid(picture, QImage::Format_RGB32);
         solid.fill(Qt::red);
-        const QImage preview = drawPreviewEffect(solid, picture, mode, Screen);
-        QCOMPARE(preview.size(), QSize(184, 138));
-        QTEST(drawnArea(preview, qRgb(0, 0, 0)), "expected");
+        QFETCH(QRect, expected);
+        // A HiDPI window gets the same layout at its own pixels.
+        for (const int ratio : {1, 2}) {
+            const QImage preview = drawPreviewEffect(solid, picture, mode, Screen, ratio);
+            QCOMPARE(preview.size(), QSize(184, 138) * ratio);
+            QCOMPARE(preview.devicePixelRatio(), ratio);
+            QCOMPARE(drawnArea(preview, qRgb(0, 0, 0)),
+                     QRect(expected.topLeft() * ratio, expected.size() * ratio));
+        }
     }
 
     void tiles_areCopiesOfOneScaledTile_data() {

@@ -39,12 +39,8 @@ namespace {
 
 const char *const Title = "Rotafond";
 
-// The add buttons are smileys, as the introduction tells the user.
-QIcon smileyIcon(int faces) {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
+// The add buttons are smileys, as the introduction tells the user; drawn on 32 x 32.
+void drawSmileys(QPainter &painter, int faces) {
     const int size = faces == 1 ? 28 : 20;
     for (int face = 0; face < faces; ++face) {
         const QRectF box(face == 0 ? 2 : 10, face == 0 ? 2 : 10, size, size);
@@ -59,7 +55,22 @@ QIcon smileyIcon(int faces) {
         painter.drawArc(box.adjusted(size * 0.22, size * 0.25, -size * 0.22, -size * 0.2), 200 * 16,
                         140 * 16);
     }
-    return QIcon(pixmap);
+}
+
+// Also drawn at a HiDPI screen's 64 pixels, so it is never scaled up.
+QIcon smileyIcon(int faces) {
+    QIcon icon;
+    for (const int side : {32, 64}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(side / 32.0, side / 32.0);
+        drawSmileys(painter, faces);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 QString driveWarning(const QString &type) {

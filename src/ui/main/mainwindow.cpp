@@ -374,14 +374,14 @@ void MainWindow::showPicture(const WallpaperEntry &entry) {
     m_dimensions->setText(QStringLiteral("Image Dimensions: %1 x %2")
                               .arg(m_shownSize.width())
                               .arg(m_shownSize.height()));
-    // At the screen's own pixels, so it is sharp on a HiDPI screen.
+    // Both at the screen's own pixels, so they are sharp on a HiDPI screen.
     const qreal ratio = devicePixelRatioF();
     QImage fitted = drawFitted(m_shownPicture, (QSizeF(PreviewSize) * ratio).toSize(),
                                palette().color(QPalette::Button));
     fitted.setDevicePixelRatio(ratio);
     m_picture->setPixmap(QPixmap::fromImage(fitted));
-    m_preview->setPixmap(QPixmap::fromImage(
-        drawPreviewEffect(m_shownPicture, m_shownSize, appliedDisplayMode(entry), m_screenSize)));
+    m_preview->setPixmap(QPixmap::fromImage(drawPreviewEffect(
+        m_shownPicture, m_shownSize, appliedDisplayMode(entry), m_screenSize, ratio)));
     m_preview->show();
 }
 

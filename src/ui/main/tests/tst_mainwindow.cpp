@@ -298,10 +298,15 @@ void TestMainWindow::picture_isDrawnAtTheScreensPixels() {
     m_list->reset({{picture("wide.png", QSize(1000, 500)), true, true, false}});
     m_window->selectPosition(0);
     const qreal ratio = m_window->devicePixelRatioF();
-    QTRY_VERIFY(anyLabel([ratio](const QLabel *label) {
-        return label->pixmap().size() == (QSizeF(184, 138) * ratio).toSize() &&
-               label->pixmap().devicePixelRatio() == ratio;
-    }));
+    // The picture and its preview.
+    const auto sharpLabels = [this, ratio] {
+        const QList<QLabel *> labels = m_window->findChildren<QLabel *>();
+        return int(std::count_if(labels.cbegin(), labels.cend(), [ratio](const QLabel *label) {
+            return label->pixmap().size() == (QSizeF(184, 138) * ratio).toSize() &&
+                   label->pixmap().devicePixelRatio() == ratio;
+        }));
+    };
+    QTRY_COMPARE(sharpLabels(), 2);
 }
 
 void TestMainWindow::commandsWithoutSelection_warn_data() {
