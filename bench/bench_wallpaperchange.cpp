@@ -2,7 +2,9 @@
 // request to the root's property being set, with the screen as one monitor
 // and as two side by side (its halves), beside hsetroot on the same file
 // (interleaved runs, medians), the longest stall of the UI thread during a
-// change, and the peak memory. Needs an X display; two 2560x1440 monitors:
+// change, and the peak memory; the same for a desktop set monitor by monitor
+// (XFCE, sway, Plasma), to each monitor's picture written. Needs an X
+// display; two 2560x1440 monitors:
 //   xvfb-run -s "-screen 0 5120x1440x24" build/bench/bench/bench_wallpaperchange [rounds]
 #include "changecycle.h"
 #include "desktops/x11rootbackend.h"
@@ -31,15 +33,36 @@
 
 namespace {
 
-// The real X11 backend, noting when the root window got the picture.
-class TimedDesktop : public X11RootBackend {
-public:
+struct Stopwatch {
     std::atomic<qint64> appliedAt = 0;
     QElapsedTimer clock;
+};
+
+// The real X11 backend, noting when the root window got the picture.
+class TimedDesktop : public X11RootBackend, public Stopwatch {
+public:
     ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override {
         const ApplyResult result = X11RootBackend::apply(path, bitmap, style);
         appliedAt = clock.nsecsElapsed();
         return result;
+    }
+};
+
+// A desktop set monitor by monitor, noting when every monitor's picture is written.
+class TimedPerMonitorDesktop : public PerMonitorBackend, public Stopwatch {
+public:
+    QString name() const override { return QStringLiteral("per monitor"); }
+    ApplyResult apply(const QString &, const QImage &, WallpaperStyle) override { return {}; }
+    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                const QList<Monitor> &monitors, const QString &,
+                                WallpaperStyle) override {
+        for (const Monitor &monitor : monitors) {
+            QString error;
+            if (writePicture(monitor.name, monitor.rect.size(), &error).isEmpty())
+                return ApplyResult::failure(error);
+        }
+        appliedAt = clock.nsecsElapsed();
+        return {};
     }
 };
 
@@ -64,7 +87,7 @@ struct ChangeTiming {
 };
 
 // One change as Change Now makes it, with the UI thread's event loop running.
-ChangeTiming timeChange(ChangeCycle &cycle, TimedDesktop &desktop) {
+ChangeTiming timeChange(ChangeCycle &cycle, Stopwatch &desktop) {
     QElapsedTimer sinceLastTurn;
     double longestStall = 0;
     QTimer heartbeat;
@@ -120,6 +143,7 @@ int main(int argc, char **argv) {
     WallpaperList list;
     WallpaperFiles files(dir.filePath("data"));
     TimedDesktop desktop;
+    TimedPerMonitorDesktop perMonitor;
     QuietHost host;
 
     const QString hsetroot = QStandardPaths::findExecutable("hsetroot");
@@ -141,21 +165,29 @@ int main(int argc, char **argv) {
         out << label << "\n";
         for (const Mode &mode : modes) {
             list.reset({{path, mode.resize, mode.proportional, mode.tiled}});
-            QList<double> oneMonitor, twoMonitors, stalls, theirs;
+            // [the root, monitor by monitor][one monitor, two]
+            QList<double> times[2][2], stalls, theirs;
             for (int round = 0; round < rounds; ++round) {
-                for (const QList<Monitor> *layout : {&one, &two}) {
-                    ChangeCycle cycle(list, settings, files, desktop, host, *layout);
-                    const ChangeTiming timing = timeChange(cycle, desktop);
-                    (layout == &one ? oneMonitor : twoMonitors).append(timing.toRootMs);
-                    stalls.append(timing.longestStallMs);
-                }
+                for (const int kind : {0, 1})
+                    for (const int count : {0, 1}) {
+                        ChangeCycle cycle(list, settings, files,
+                                          kind == 0 ? static_cast<DesktopBackend &>(desktop)
+                                                    : perMonitor,
+                                          host, count == 0 ? one : two);
+                        const ChangeTiming timing = timeChange(
+                            cycle, kind == 0 ? static_cast<Stopwatch &>(desktop) : perMonitor);
+                        times[kind][count].append(timing.toRootMs);
+                        stalls.append(timing.longestStallMs);
+                    }
                 if (mode.hsetrootOption && !hsetroot.isEmpty())
                     theirs.append(timeHsetroot(hsetroot, mode.hsetrootOption, path));
             }
             out << "  " << qSetFieldWidth(18) << Qt::left << mode.name << qSetFieldWidth(0)
-                << " one monitor " << median(oneMonitor) << "  two " << median(twoMonitors)
-                << "  ratio " << median(twoMonitors) / median(oneMonitor) << "  longest UI stall "
-                << *std::max_element(stalls.begin(), stalls.end());
+                << " one monitor " << median(times[0][0]) << "  two " << median(times[0][1])
+                << "  ratio " << median(times[0][1]) / median(times[0][0])
+                << "  monitor by monitor: one " << median(times[1][0]) << "  two "
+                << median(times[1][1]) << "  ratio " << median(times[1][1]) / median(times[1][0])
+                << "  longest UI stall " << *std::max_element(stalls.begin(), stalls.end());
             if (!theirs.isEmpty())
                 out << "  hsetroot (whole screen) " << median(theirs);
             out << "\n";

@@ -82,6 +82,24 @@ QImage DesktopPicture::bitmap(QString *error) {
 }
 
 QImage DesktopPicture::coveringPart(QSize cover, QPoint *origin, QString *error) {
+    const WallpaperStyle style = m_composition.style;
+    if (!m_covering.isNull() && m_coveringSize.width() >= cover.width() &&
+        m_coveringSize.height() >= cover.height() &&
+        visibleRect(m_natural, m_coveringSize, style)
+            .contains(visibleRect(m_natural, cover, style))) {
+        *origin = m_coveringOrigin;
+        return m_covering;
+    }
+    const QImage part = decodeCoveringPart(cover, origin, error);
+    if (!part.isNull()) {
+        m_covering = part;
+        m_coveringSize = cover;
+        m_coveringOrigin = *origin;
+    }
+    return part;
+}
+
+QImage DesktopPicture::decodeCoveringPart(QSize cover, QPoint *origin, QString *error) {
     *origin = QPoint(0, 0);
     if (m_composition.proportional) {
         const QSize size = proportionalSize(m_natural, cover);

@@ -39,9 +39,10 @@ private:
     // reduceFor: the size a JPEG's reduced decode must still cover;
     // scaledTo: the size the result is scaled to.
     QImage decode(QSize reduceFor, QSize scaledTo, QRect clip, QString *error) const;
-    // What screens up to cover's size show of the picture, decoded once;
-    // origin is where it lies in the picture.
+    // What screens up to cover's size show of the picture; origin is where it
+    // lies in the picture. A cover within one decoded before is served from it.
     QImage coveringPart(QSize cover, QPoint *origin, QString *error);
+    QImage decodeCoveringPart(QSize cover, QPoint *origin, QString *error);
 
     WallpaperEntry m_entry;
     QSize m_screen;
@@ -50,4 +51,9 @@ private:
     QByteArray m_format;
     bool m_turned = false;
     QImage m_bitmap;
+    // The largest covering part decoded so far, for the size it covers: a
+    // desktop set monitor by monitor composes its smaller monitors from it.
+    QImage m_covering;
+    QSize m_coveringSize;
+    QPoint m_coveringOrigin;
 };
