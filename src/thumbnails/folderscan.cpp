@@ -1,11 +1,13 @@
 #include "folderscan.h"
 
+#include "workerjob.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -17,6 +19,19 @@ void sortForReading(QStringList &names) {
         const int order = collator.compare(a, b);
         return order != 0 ? order < 0 : a < b;
     });
+}
+
+// Scans have threads of their own, so one stuck on a dead share holds up
+// neither the thumbnails nor the wallpaper's decoding. The pool is never
+// destroyed: destroying it would wait for such a scan at the program's exit.
+QThreadPool *scanPool() {
+    static QThreadPool *const pool = [] {
+        auto *threads = new QThreadPool;
+        // Each dead share the user tries may hold a thread until it answers.
+        threads->setMaxThreadCount(32);
+        return threads;
+    }();
+    return pool;
 }
 
 } // namespace
@@ -63,12 +78,9 @@ void FolderScanner::scan(const QString &path) {
     const int generation = ++m_generation;
     m_path = path;
     m_timeout.start();
-    // A detached thread: a scan blocked on a dead share must not hold up
-    // other work, nor the program's exit.
-    std::thread([path, generation, address = m_mailbox.address(), this] {
-        const FolderContents contents = listFolder(path);
-        address.post([this, generation, contents] { deliver(generation, contents); });
-    }).detach();
+    runInWorker(
+        scanPool(), this, [path] { return listFolder(path); },
+        [this, generation](const FolderContents &contents) { deliver(generation, contents); });
 }
 
 void FolderScanner::deliver(int generation, const FolderContents &contents) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "mailbox.h"
-
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
@@ -20,7 +18,7 @@ FolderContents listFolder(const QString &path);
 
 // Lists folders on a worker so that a share that does not answer cannot
 // freeze the window: after the timeout the scan is reported as failed and a
-// late answer is dropped.
+// late answer is dropped. Nothing is reported once the scanner is gone.
 class FolderScanner : public QObject {
     Q_OBJECT
 
@@ -43,5 +41,4 @@ private:
     QTimer m_timeout;
     int m_generation = 0;
     QString m_path;
-    Mailbox m_mailbox{this};
 };

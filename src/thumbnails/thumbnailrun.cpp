@@ -1,5 +1,7 @@
 #include "thumbnailrun.h"
 
+#include "workerjob.h"
+
 #include <QThreadPool>
 #include <QTimer>
 
@@ -43,13 +45,16 @@ void ThumbnailRun::submitAhead() {
     while (m_submitted < m_names.size() && m_submitted < m_current + ahead) {
         const int index = m_submitted++;
         const QString path = m_folder + m_names.at(index);
-        m_pool.start([path, index, cache = m_cache, canvas = m_canvas, background = m_background,
-                      cancelled = m_cancelled, address = m_mailbox.address(), this] {
-            if (cancelled->load())
-                return;
-            const Thumbnail thumbnail = makeThumbnail(path, cache, canvas, background);
-            address.post([this, index, thumbnail] { received(index, thumbnail); });
-        });
+        // The results come back through watchers owned by the run: once it
+        // is gone, nothing reaches it.
+        runInWorker(
+            &m_pool, this,
+            [path, cache = m_cache, canvas = m_canvas, background = m_background,
+             cancelled = m_cancelled] {
+                return cancelled->load() ? Thumbnail()
+                                         : makeThumbnail(path, cache, canvas, background);
+            },
+            [this, index](const Thumbnail &thumbnail) { received(index, thumbnail); });
     }
 }
 

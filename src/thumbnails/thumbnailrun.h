@@ -1,6 +1,5 @@
 #pragma once
 
-#include "mailbox.h"
 #include "thumbnailcache.h"
 #include "thumbnailmaker.h"
 
@@ -56,5 +55,4 @@ private:
     bool m_announced = false;
     bool m_stopping = false;
     bool m_done = false;
-    Mailbox m_mailbox{this};
 };

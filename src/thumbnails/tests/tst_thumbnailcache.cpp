@@ -1,0 +1,127 @@
+#include "testimages.h"
+#include "thumbnailcache.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+const QSize Original(600, 400);
+
+int modeOf(const QString &path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 07777)
+                                                                     : -1;
+}
+} // namespace
+
+class TestThumbnailCache : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_root;
+    QImage m_thumbnail{QSize(256, 171), QImage::Format_RGB32};
+
+    QString cacheHome() const { return m_root.filePath(QStringLiteral("cache")); }
+    ThumbnailCache cache() const { return ThumbnailCache(cacheHome() + "/thumbnails"); }
+    QString picture(const QString &relativePath) {
+        const QFileInfo path(m_root.filePath(QStringLiteral("pictures/") + relativePath));
+        QDir().mkpath(path.path());
+        return writePicture(path.dir(), path.fileName(), Original);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+            QSKIP("gio is not installed (package libglib2.0-bin)");
+        m_thumbnail.fill(Qt::darkCyan);
+    }
+    void init() {
+        QDir(m_root.path()).removeRecursively();
+        QDir().mkpath(m_root.path());
+    }
+
+    // GLib (and so every file manager) finds our thumbnail and takes it as valid.
+    void store_isFoundValidByGlib_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "photo.png";
+        QTest::newRow("brackets, semicolon") << "[2019]; beach.png";
+        QTest::newRow("percent, space, hash, query") << "100% sure #1? you & me.png";
+        QTest::newRow("accents") << QStringLiteral("été à Nîmes.png");
+        QTest::newRow("kept punctuation") << "a!$&'()*+,=@_~-.png";
+        QTest::newRow("escaped punctuation") << "a\"<>\\^`{|}.png";
+        QTest::newRow("long path") << QStringLiteral("holidays in the mountains ").repeated(4) +
+                                          "/" + QString(120, QLatin1Char('x')) + ".png";
+    }
+    void store_isFoundValidByGlib() {
+        QFETCH(QString, name);
+        const QString path = picture(name);
+        QVERIFY(cache().store(path, QFileInfo(path).lastModified().toSecsSinceEpoch(), m_thumbnail,
+                              Original));
+        QProcess info;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome());
+        environment.insert(QStringLiteral("HOME"), m_root.path());
+        environment.insert(QStringLiteral("GIO_USE_VFS"), QStringLiteral("local")); // no daemon
+        info.setProcessEnvironment(environment);
+        info.start(QStringLiteral("gio"),
+                   {"info", "-a", "thumbnail::path,thumbnail::is-valid", path});
+        QVERIFY(info.waitForFinished(10000));
+        const QString output = QString::fromUtf8(info.readAllStandardOutput());
+        QVERIFY2(output.contains("thumbnail::path: " + cache().fileFor(path)), qPrintable(output));
+        QVERIFY2(output.contains("thumbnail::is-valid: TRUE"), qPrintable(output));
+        const auto hit = cache().find(path, QFileInfo(path).lastModified().toSecsSinceEpoch());
+        QVERIFY(hit);
+        QCOMPARE(hit->image.size(), m_thumbnail.size());
+        QCOMPARE(hit->originalSize, Original);
+        // Thumbnails are private.
+        QCOMPARE(modeOf(cacheHome() + "/thumbnails"), 0700);
+        QCOMPARE(modeOf(cacheHome() + "/thumbnails/large"), 0700);
+        QCOMPARE(modeOf(cache().fileFor(path)), 0600);
+    }
+
+    // Another program's thumbnail, its time tagged as GLib's thumbnailers tag it.
+    void find_comparesWholeSecondsOfTheModificationTime_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("found");
+        const QString when = QStringLiteral("1796662944");
+        QTest::newRow("whole seconds") << when << true;
+        QTest::newRow("with a fraction") << when + ".869714" << true;
+        QTest::newRow("one second later") << QStringLiteral("1796662945") << false;
+        QTest::newRow("the second before") << QStringLiteral("1796662943.999999") << false;
+        QTest::newRow("not a number") << when + ".5x" << false;
+        QTest::newRow("missing") << QString() << false;
+    }
+    void find_comparesWholeSecondsOfTheModificationTime() {
+        QFETCH(QString, stored);
+        const QString path = picture(QStringLiteral("holiday photo.png"));
+        QImage thumbnail = m_thumbnail;
+        thumbnail.setText(QStringLiteral("Thumb::URI"), ThumbnailCache::uriOf(path));
+        if (!stored.isNull())
+            thumbnail.setText(QStringLiteral("Thumb::MTime"), stored);
+        QDir().mkpath(QFileInfo(cache().fileFor(path)).path());
+        QVERIFY(thumbnail.save(cache().fileFor(path), "PNG"));
+        QTEST(bool(cache().find(path, 1796662944)), "found");
+    }
+
+    void store_leavesFoldersTheUserMadeOrLinkedAsTheyAre() {
+        const QString path = picture(QStringLiteral("photo.png"));
+        const QString shared = m_root.filePath(QStringLiteral("shared"));
+        const QString elsewhere = m_root.filePath(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(shared) && QDir().mkpath(elsewhere));
+        QVERIFY(::chmod(QFile::encodeName(shared).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(elsewhere).constData(), 0775) == 0);
+        QVERIFY(QFile::link(elsewhere, shared + "/large"));
+        const ThumbnailCache linked(shared);
+        QVERIFY(linked.store(path, 1, m_thumbnail, Original));
+        QVERIFY(QFile::exists(elsewhere + "/" + QFileInfo(linked.fileFor(path)).fileName()));
+        QCOMPARE(modeOf(shared), 0755);
+        QCOMPARE(modeOf(elsewhere), 0775);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestThumbnailCache)
+#include "tst_thumbnailcache.moc"
