@@ -1,26 +1,22 @@
 #pragma once
 
-#include "addfile.h"
 #include "drives.h"
 #include "folderscan.h"
-#include "measurerun.h"
+#include "pictureadder.h"
 #include "thumbnailcache.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 class QAction;
 class QComboBox;
-class QFrame;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
-class QScrollBar;
 class ProgressBar;
 class Prompter;
 class SettingsStore;
@@ -30,12 +26,13 @@ class ThumbnailStrip;
 // The thumbnail browser: walk the drives and folders, see a thumbnail of
 // every picture in the folder, and add one picture or all of them to the
 // wallpaper list. It lives for the whole run; closing it only hides it.
+// browserwindow.cpp builds the window and adds pictures; browsernavigation.cpp
+// walks the drives and folders and makes the thumbnails.
 class BrowserWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Appends a picture the browser has measured off the UI thread.
-    using AddFile = std::function<AddResult(const MeasuredPicture &picture)>;
+    using AddFile = PictureAdder::AddFile;
 
     BrowserWindow(SettingsStore &settings, Prompter &prompter, Drives drives, ThumbnailCache cache,
                   AddFile addFile, QWidget *parent = nullptr);
@@ -88,14 +85,10 @@ private:
     void folderScanned(const FolderContents &contents);
     void showFolders(const FolderContents &contents);
     void folderActivated(QListWidgetItem *item);
-    void arrangeBrowser();
-    void arrangeThumbnails();
-    void scrolled(int value);
     void thumbnailMade(const QString &name, const QImage &canvas);
     void finishRun();
-    void startAdding(const QStringList &paths, bool all);
-    void pictureMeasured(int index, const MeasuredPicture &picture);
-    void addingFinished();
+    void oneAdded(const QString &report);
+    void allAdded(const QString &report, bool clean);
     void showDimensions(const QString &path, QSize size);
     void setBusy(bool busy);
     void startProgress();
@@ -111,15 +104,11 @@ private:
     Drives m_drives;
     QList<Drives::Volume> m_volumes; // as the drive list shows them
     ThumbnailCache m_cache;
-    AddFile m_addFile;
 
     QComboBox *m_driveList;
     QListWidget *m_folderList;
-    QLabel *m_dimensionsHeading;
     QLabel *m_dimensions;
-    QFrame *m_frame;
     ThumbnailStrip *m_strip;
-    QScrollBar *m_scroll;
     QLabel *m_count;
     QLabel *m_statusNarrow;
     QLabel *m_statusText;
@@ -139,11 +128,7 @@ private:
     QString m_fileListFolder; // the folder whose files are listed, "" before the first
     QStringList m_files;
     std::unique_ptr<ThumbnailRun> m_run;
-    MeasureRun m_measure;
-    bool m_addingAll = false;
-    int m_addTotal = 0;
-    QStringList m_addErrors;
-    int m_addDuplicates = 0;
+    PictureAdder m_adder;
 
     QString m_currentPath;
     int m_thumbCount = 0;

@@ -23,3 +23,18 @@ QIcon driveIcon(const Drives::Volume &volume, const QStyle &style) {
                                 style.standardIcon(QStyle::SP_DriveHDIcon));
     }
 }
+
+QString driveWarning(Drives::Type type) {
+    QString first = QStringLiteral("I can add pictures from a network drive...");
+    QString third = QStringLiteral("Is this a permanent connection...?");
+    if (type == Drives::CdRom) {
+        first = QStringLiteral("I can add pictures from a CD-ROM...");
+        third = QStringLiteral("The CD-ROM will not stay there for ever...");
+    } else if (type == Drives::Removable) {
+        first = QStringLiteral("I can add pictures from a removable drive...");
+        third = QStringLiteral("The media will not stay there for ever...");
+    }
+    return first + QStringLiteral("\nbut is that a good idea?\n") + third +
+           QStringLiteral("\n\nBe sure there is a medium inserted and that the drive is "
+                          "available.");
+}

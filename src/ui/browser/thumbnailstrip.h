@@ -1,22 +1,26 @@
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QByteArray>
 #include <QCache>
 #include <QImage>
 #include <QList>
-#include <QWidget>
 
 class QFontMetrics;
+class QPainter;
 
 // The caption of a cell: the name cut character by character until it fits
 // the cell less 15 pixels, with "..." after a name that had to be cut.
 QString shortenCaption(const QString &name, const QFontMetrics &metrics, int cellWidth);
 
-// The strip of thumbnail cells, a grid filled row by row. It paints only the
-// cells in view and keeps their pictures compressed, so a folder of tens of
-// thousands of pictures costs little memory and adding a cell costs the same
-// however many there are. The cells act as one group of radio buttons.
-class ThumbnailStrip : public QWidget {
+// The strip of thumbnail cells, a grid filled row by row in a scrolled view.
+// It paints only the cells in view and keeps their pictures compressed, so a
+// folder of tens of thousands of pictures costs little memory and adding a
+// cell costs the same however many there are. The cells are placed in the
+// grid's own coordinates, not as a widget as tall as all of them, so every
+// row can be reached however many there are. The cells act as one group of
+// radio buttons.
+class ThumbnailStrip : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
@@ -32,14 +36,15 @@ public:
     QString tag(int index) const { return m_cells.at(index).tag; }
     QImage picture(int index) const;
 
-    // Places the cells in as many columns as fit width, sharing what is left
-    // among them so no strip of empty space stays at the right, and sizes the
-    // strip to hold them all; a strip without cells is one row high.
-    void fitWidth(int width);
     int columns() const { return m_columns; }
     QSize cellSize() const { return {m_cellWidth, CellSize.height()}; }
+    // The grid's height: a strip without cells is one row high.
+    int gridHeight() const;
+    // Where a cell is in the grid, and which cell is at a point of it.
     QRect cellRect(int index) const;
     int cellAt(QPoint position) const;
+    // Where a cell is in the viewport as it is scrolled now.
+    QRect visualCellRect(int index) const;
 
     void setSelected(int index);
 
@@ -47,13 +52,14 @@ Q_SIGNALS:
     void cellClicked(int index);
     void cellDoubleClicked(int index);
     void cellMenuRequested(int index, QPoint globalPosition);
-    void cellShown(QRect area); // a cell chosen by keyboard must come into view
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     struct Cell {
@@ -61,8 +67,14 @@ private:
         QByteArray compressed;
     };
 
-    void updateSize();
+    // Places the cells in as many columns as fit the viewport, sharing what
+    // is left among them so no strip of empty space stays at the right.
+    void fitWidth();
+    void updateScrollRange();
+    void paintCell(QPainter &painter, int index);
     void choose(int index);
+    void showCell(int index);
+    int offset() const;
 
     QList<Cell> m_cells;
     mutable QCache<int, QImage> m_decoded{600};
