@@ -9,7 +9,22 @@
 #include <gio/gio.h>
 
 #include <csignal>
-#include <unistd.h>
+
+// Every process below pid: what it started, and what they started.
+inline QList<pid_t> descendantsOf(pid_t pid) {
+    QList<pid_t> found{pid};
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        const QDir tasks(QStringLiteral("/proc/%1/task").arg(found.at(i)));
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + "/children"));
+            if (children.open(QIODevice::ReadOnly))
+                for (const QByteArray &child : children.readAll().split(' '))
+                    if (child.trimmed().toInt() > 0)
+                        found.append(pid_t(child.trimmed().toInt()));
+        }
+    }
+    return found.mid(1);
+}
 
 // Real GSettings on dconf, kept away from the user's own settings: a D-Bus
 // session bus of the test's own whose dconf-service (started by that bus, so
@@ -41,52 +56,19 @@ public:
     ~PrivateSettings() {
         if (m_bus.state() == QProcess::NotRunning)
             return;
+        // GIO ends the process when its session bus goes away: not this time.
         if (GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
-            // GIO ends the process when its session bus goes away: not this time.
             g_dbus_connection_set_exit_on_close(bus, FALSE);
-            // What this bus started for this test (dconf-service, xfconfd, ...) goes too.
-            for (const pid_t pid : servicesOf(bus))
-                ::kill(pid, SIGTERM);
             g_object_unref(bus);
         }
+        // What the bus started for the test (dconf-service, xfconfd, ...) goes too.
+        for (const pid_t pid : descendantsOf(pid_t(m_bus.processId())))
+            ::kill(pid, SIGTERM);
         m_bus.terminate();
         m_bus.waitForFinished(5000);
     }
 
 private:
-    static GVariant *askBus(GDBusConnection *bus, const char *method, GVariant *arguments,
-                            const char *replyType) {
-        return g_dbus_connection_call_sync(
-            bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method,
-            arguments, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    }
-
-    // The processes that own a well-known name on the bus, this one aside.
-    static QList<pid_t> servicesOf(GDBusConnection *bus) {
-        QList<pid_t> pids;
-        GVariant *names = askBus(bus, "ListNames", nullptr, "(as)");
-        if (!names)
-            return pids;
-        GVariantIter *iterator = nullptr;
-        const gchar *name = nullptr;
-        g_variant_get(names, "(as)", &iterator);
-        while (g_variant_iter_next(iterator, "&s", &name)) {
-            if (name[0] == ':' || qstrcmp(name, "org.freedesktop.DBus") == 0)
-                continue;
-            if (GVariant *pid =
-                    askBus(bus, "GetConnectionUnixProcessID", g_variant_new("(s)", name), "(u)")) {
-                guint32 value = 0;
-                g_variant_get(pid, "(u)", &value);
-                if (pid_t(value) != ::getpid() && !pids.contains(pid_t(value)))
-                    pids.append(pid_t(value));
-                g_variant_unref(pid);
-            }
-        }
-        g_variant_iter_free(iterator);
-        g_variant_unref(names);
-        return pids;
-    }
-
     QTemporaryDir m_dir;
     QProcess m_bus;
 };

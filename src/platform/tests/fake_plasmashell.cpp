@@ -2,10 +2,8 @@
 // writes each script it is asked to evaluate to the file named on the command
 // line. With --locked it answers as Plasma does when widgets are locked.
 #include <QCoreApplication>
-#include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusContext>
-#include <QDBusMessage>
 #include <QFile>
 #include <QTextStream>
 
@@ -34,8 +32,7 @@ private:
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    Shell shell(args.value(1), args.contains(QStringLiteral("--locked")));
+    Shell shell(app.arguments().value(1), app.arguments().contains(QStringLiteral("--locked")));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/PlasmaShell"), &shell,
                             QDBusConnection::ExportAllSlots) ||

@@ -7,37 +7,31 @@ class TestDesktopBackend : public QObject {
 
 private Q_SLOTS:
     void choice_followsSessionAndDesktop_data() {
-        QTest::addColumn<QByteArray>("session");
-        QTest::addColumn<QByteArray>("desktop");
-        QTest::addColumn<QByteArray>("override");
+        QTest::addColumn<QByteArrayList>("sessionDesktopOverride");
         QTest::addColumn<QString>("backend");
-        const auto row = [](const char *name, const char *session, const char *desktop,
-                            const char *override, const char *backend) {
-            QTest::newRow(name) << QByteArray(session) << QByteArray(desktop)
-                                << QByteArray(override) << QString(backend);
-        };
-        row("most specific first", "x11", "ubuntu:GNOME", "", "GNOME");
-        row("cinnamon", "x11", "X-Cinnamon", "", "Cinnamon");
-        row("lxqt", "x11", "LXQt", "", "LXQt");
-        row("lxde by override", "x11", "", "lxde", "LXDE");
-        row("plasma on wayland", "wayland", "KDE", "", "KDE Plasma");
-        row("sway", "wayland", "sway", "", "sway");
-        row("bare x11", "x11", "", "", "X11");
-        row("unknown x11 desktop", "x11", "Openbox", "", "X11");
-        row("unknown wayland compositor", "wayland", "weston", "", "unsupported");
-        row("wayland, no desktop named", "wayland", "", "", "unsupported");
-        row("override wins on wayland", "wayland", "weston", "x11", "X11");
-        row("override wins over the desktop", "x11", "GNOME", "none", "none");
+        QTest::newRow("most specific first")
+            << QByteArrayList{"x11", "ubuntu:GNOME", ""} << "GNOME";
+        QTest::newRow("cinnamon") << QByteArrayList{"x11", "X-Cinnamon", ""} << "Cinnamon";
+        QTest::newRow("lxde by override") << QByteArrayList{"x11", "", "lxde"} << "LXDE";
+        QTest::newRow("plasma on wayland") << QByteArrayList{"wayland", "KDE", ""} << "KDE Plasma";
+        QTest::newRow("sway") << QByteArrayList{"wayland", "sway", ""} << "sway";
+        QTest::newRow("unknown x11 desktop") << QByteArrayList{"x11", "Openbox", ""} << "X11";
+        QTest::newRow("unknown wayland compositor")
+            << QByteArrayList{"wayland", "weston", ""} << "unsupported";
+        QTest::newRow("wayland, no desktop named")
+            << QByteArrayList{"wayland", "", ""} << "unsupported";
+        QTest::newRow("override wins on wayland")
+            << QByteArrayList{"wayland", "weston", "x11"} << "X11";
+        QTest::newRow("override wins over the desktop")
+            << QByteArrayList{"x11", "GNOME", "none"} << "none";
     }
 
     void choice_followsSessionAndDesktop() {
-        QFETCH(QByteArray, session);
-        QFETCH(QByteArray, desktop);
-        QFETCH(QByteArray, override);
+        QFETCH(QByteArrayList, sessionDesktopOverride);
         QFETCH(QString, backend);
-        qputenv("XDG_SESSION_TYPE", session);
-        qputenv("XDG_CURRENT_DESKTOP", desktop);
-        qputenv("ROTAFOND_DESKTOP", override);
+        qputenv("XDG_SESSION_TYPE", sessionDesktopOverride.at(0));
+        qputenv("XDG_CURRENT_DESKTOP", sessionDesktopOverride.at(1));
+        qputenv("ROTAFOND_DESKTOP", sessionDesktopOverride.at(2));
         const std::unique_ptr<DesktopBackend> chosen = createDesktopBackend("DP-1");
         QCOMPARE(chosen->name(), backend);
         // Told plainly, never a silent success on XWayland's unseen root.

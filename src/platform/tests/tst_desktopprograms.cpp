@@ -37,6 +37,20 @@ QString waitUntilShown(const QString &mode, const Picture &picture = {}) {
     return QTest::qWaitFor(shown, 15000) ? QString() : why;
 }
 
+// Writes the picture and hands it over named as the program's change does,
+// then waits for it unless told not to: empty when shown, else why not.
+QString change(WallpaperFiles &files, DesktopBackend &backend, const Picture &picture,
+               WallpaperStyle style, bool wait = true) {
+    QString error;
+    if (!files.writeBitmap(twoColourPicture(picture.left, picture.right), &error))
+        return error;
+    const QString path =
+        backend.wantsFreshFileName() ? files.freshlyNamedCopy(&error) : files.bitmapPath();
+    const ApplyResult applied =
+        path.isEmpty() ? ApplyResult::failure(error) : backend.apply(path, {}, style);
+    return !applied.ok || !wait ? applied.error : waitUntilShown(styleWord(style), picture);
+}
+
 // A profile from an older XFCE: per-number monitors only, which xfdesktop
 // 4.18 no longer reads. No icons over the pixels looked at.
 const char *const OldXfceProfile = R"XML(<?xml version="1.0" encoding="UTF-8"?>
@@ -58,134 +72,107 @@ const char *const OldXfceProfile = R"XML(<?xml version="1.0" encoding="UTF-8"?>
 class TestDesktopPrograms : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void cleanup();
-    void showsEveryChange_data();
-    void showsEveryChange();
-
-private:
-    // Writes the picture and hands it over named as the program's change does.
-    static QString change(WallpaperFiles &files, DesktopBackend &backend, const Picture &picture,
-                          WallpaperStyle style) {
-        QString error;
-        if (!files.writeBitmap(twoColourPicture(picture.left, picture.right), &error))
-            return error;
-        const QString path =
-            backend.wantsFreshFileName() ? files.freshlyNamedCopy(&error) : files.bitmapPath();
-        return path.isEmpty() ? error : backend.apply(path, {}, style).error;
-    }
-    static QString changeAndWait(WallpaperFiles &files, DesktopBackend &backend,
-                                 const Picture &picture, WallpaperStyle style) {
-        const QString error = change(files, backend, picture, style);
-        return error.isEmpty() ? waitUntilShown(styleWord(style), picture) : error;
-    }
-
     QTemporaryDir m_dir;
     PrivateSettings m_settings;
     QProcess m_desktop;
-};
 
-void TestDesktopPrograms::initTestCase() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        QSKIP("needs the X display test.sh provides");
-    for (const char *program : {"pcmanfm-qt", "pcmanfm", "xfdesktop", "xfconf-query", "caja"})
-        if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(program)));
-    // The desktops must not read or change the user's own settings.
-    for (const char *variable : {"HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
-        qputenv(variable, m_dir.filePath(QLatin1String(variable)).toUtf8());
-    qputenv("GIO_USE_VFS", "local");
-    qputenv("NO_AT_BRIDGE", "1");
-    if (const QString missing = m_settings.start(); !missing.isEmpty())
-        QSKIP(qPrintable(missing));
-    // Read by xfconfd, which the bus starts at the first question.
-    const QString channels = qEnvironmentVariable("XDG_CONFIG_HOME") + "/xfce4/xfconf/"
-                                                                       "xfce-perchannel-xml";
-    QVERIFY(QDir().mkpath(channels));
-    QFile profile(channels + "/xfce4-desktop.xml");
-    QVERIFY(profile.open(QIODevice::WriteOnly) && profile.write(OldXfceProfile) > 0);
-    profile.close();
-    // MATE's desktop in a plain colour, without icons.
-    for (const auto &[key, value] : {std::pair{"color-shading-type", "solid"},
-                                     {"primary-color", "#204080"},
-                                     {"show-desktop-icons", "false"}})
-        QCOMPARE(QProcess::execute("gsettings", {"set", "org.mate.background", key, value}), 0);
-}
-
-void TestDesktopPrograms::cleanup() {
-    m_desktop.kill();
-    m_desktop.waitForFinished();
-}
-
-void TestDesktopPrograms::showsEveryChange_data() {
-    QTest::addColumn<QStringList>("command");
-    QTest::addColumn<QByteArray>("windowClass");
-    QTest::addColumn<MakeBackend>("makeBackend");
-    QTest::addColumn<bool>("needsTheDesktop"); // else it reads the setting once started
-    QTest::addColumn<bool>("reloadsTheSameName");
-    QTest::addColumn<QString>("tool");
-    QTest::newRow("LXQt") << QStringList{"pcmanfm-qt", "--desktop"} << QByteArray("pcmanfm-qt")
-                          << make<LxqtBackend>() << true << true << "pcmanfm-qt";
-    QTest::newRow("LXDE") << QStringList{"pcmanfm", "--desktop"} << QByteArray("Pcmanfm")
-                          << make<LxdeBackend>() << true << true << "pcmanfm";
-    QTest::newRow("XFCE") << QStringList{"xfdesktop", "--disable-wm-check"}
-                          << QByteArray("Xfdesktop") << make<XfceBackend>(QStringList{"screen"})
-                          << false << true << "xfconf-query";
-    // MATE is always given a fresh name.
-    QTest::newRow("MATE") << QStringList{"caja", "--force-desktop", "--no-default-window",
-                                         "--sm-client-disable"}
-                          << QByteArray("Caja")
-                          << make<GSettingsDesktopBackend>(GSettingsDesktopBackend::Mate) << false
-                          << false << "";
-}
-
-void TestDesktopPrograms::showsEveryChange() {
-    QFETCH(QStringList, command);
-    QFETCH(QByteArray, windowClass);
-    QFETCH(MakeBackend, makeBackend);
-    QFETCH(bool, needsTheDesktop);
-    QFETCH(bool, reloadsTheSameName);
-    QFETCH(QString, tool);
-    auto files = std::make_unique<WallpaperFiles>(m_dir.filePath(command.first()));
-    std::unique_ptr<DesktopBackend> backend = makeBackend();
-
-    // Before the desktop runs: said so, or shown once it starts.
-    const QString early = change(*files, *backend, Second, WallpaperStyle::Stretch);
-    QVERIFY2(needsTheDesktop ? early.contains("not running") : early.isEmpty(), qPrintable(early));
-    m_desktop.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_desktop.start(command.first(), command.mid(1));
-    QTRY_VERIFY_WITH_TIMEOUT(hasX11DesktopWindow(windowClass), 15000);
-    if (!needsTheDesktop)
-        QCOMPARE(waitUntilShown("stretch", Second), QString());
-
-    for (const auto style : {WallpaperStyle::Center, WallpaperStyle::Tile, WallpaperStyle::Stretch})
-        QCOMPARE(changeAndWait(*files, *backend, First, style), QString());
-    QCOMPARE(changeAndWait(*files, *backend, Second, WallpaperStyle::Stretch), QString());
-    // A restart: new objects, and the desktop still showing the last name.
-    files = std::make_unique<WallpaperFiles>(m_dir.filePath(command.first()));
-    backend = makeBackend();
-    QCOMPARE(changeAndWait(*files, *backend, First, WallpaperStyle::Tile), QString());
-    // New contents under the name the desktop shows.
-    for (const Picture &picture : reloadsTheSameName ? QList{First, Second} : QList<Picture>()) {
-        QString error;
-        QVERIFY(files->writeBitmap(twoColourPicture(picture.left, picture.right), &error));
-        QCOMPARE(backend->apply(files->bitmapPath(), {}, WallpaperStyle::Stretch).error, QString());
-        QCOMPARE(waitUntilShown("stretch", picture), QString());
+private Q_SLOTS:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs the X display test.sh provides");
+        for (const char *program : {"pcmanfm-qt", "pcmanfm", "xfdesktop", "xfconf-query", "caja"})
+            if (QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(program)));
+        // The desktops must not read or change the user's own settings.
+        for (const char *variable : {"HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"})
+            qputenv(variable, m_dir.filePath(QLatin1String(variable)).toUtf8());
+        qputenv("GIO_USE_VFS", "local");
+        qputenv("NO_AT_BRIDGE", "1");
+        if (const QString missing = m_settings.start(); !missing.isEmpty())
+            QSKIP(qPrintable(missing));
+        // Read by xfconfd, which the bus starts at the first question.
+        const QString channels =
+            qEnvironmentVariable("XDG_CONFIG_HOME") + "/xfce4/xfconf/xfce-perchannel-xml";
+        QFile profile(channels + "/xfce4-desktop.xml");
+        QVERIFY(QDir().mkpath(channels) && profile.open(QIODevice::WriteOnly) &&
+                profile.write(OldXfceProfile) > 0);
+        profile.close();
+        // MATE's desktop in a plain colour, without icons.
+        for (const auto &[key, value] : {std::pair{"color-shading-type", "solid"},
+                                         {"primary-color", "#204080"},
+                                         {"show-desktop-icons", "false"}})
+            QCOMPARE(QProcess::execute("gsettings", {"set", "org.mate.background", key, value}), 0);
     }
 
-    QCOMPARE(backend->apply({}, {}, WallpaperStyle::Clear).error, QString());
-    QCOMPARE(waitUntilShown("clear"), QString());
-    QCOMPARE(changeAndWait(*files, *backend, Second, WallpaperStyle::Center), QString());
+    void cleanup() {
+        m_desktop.kill();
+        m_desktop.waitForFinished();
+    }
 
-    if (!tool.isEmpty()) {
+    void showsEveryChange_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QByteArray>("windowClass");
+        QTest::addColumn<MakeBackend>("makeBackend");
+        QTest::addColumn<bool>("needsTheDesktop"); // else it reads the setting once started
+        QTest::addColumn<QString>("tool");         // reloads the same name; empty: MATE, never
+        QTest::newRow("LXQt") << QStringList{"pcmanfm-qt", "--desktop"} << QByteArray("pcmanfm-qt")
+                              << make<LxqtBackend>() << true << "pcmanfm-qt";
+        QTest::newRow("LXDE") << QStringList{"pcmanfm", "--desktop"} << QByteArray("Pcmanfm")
+                              << make<LxdeBackend>() << true << "pcmanfm";
+        QTest::newRow("XFCE") << QStringList{"xfdesktop", "--disable-wm-check"}
+                              << QByteArray("Xfdesktop") << make<XfceBackend>(QStringList{"screen"})
+                              << false << "xfconf-query";
+        QTest::newRow("MATE") << QStringList{"caja", "--force-desktop", "--no-default-window",
+                                             "--sm-client-disable"}
+                              << QByteArray("Caja")
+                              << make<GSettingsDesktopBackend>(GSettingsDesktopBackend::Mate)
+                              << false << "";
+    }
+
+    void showsEveryChange() {
+        QFETCH(QStringList, command);
+        QFETCH(QByteArray, windowClass);
+        QFETCH(MakeBackend, makeBackend);
+        QFETCH(bool, needsTheDesktop);
+        QFETCH(QString, tool);
+        auto files = std::make_unique<WallpaperFiles>(m_dir.filePath(command.first()));
+        std::unique_ptr<DesktopBackend> backend = makeBackend();
+        // Before the desktop runs: said so, or shown once it starts.
+        const QString early = change(*files, *backend, Second, WallpaperStyle::Stretch, false);
+        QVERIFY2(needsTheDesktop ? early.contains("not running") : early.isEmpty(),
+                 qPrintable(early));
+        m_desktop.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_desktop.start(command.first(), command.mid(1));
+        QTRY_VERIFY_WITH_TIMEOUT(hasX11DesktopWindow(windowClass), 15000);
+        if (!needsTheDesktop)
+            QCOMPARE(waitUntilShown("stretch", Second), QString());
+        for (const auto style :
+             {WallpaperStyle::Center, WallpaperStyle::Tile, WallpaperStyle::Stretch})
+            QCOMPARE(change(*files, *backend, First, style), QString());
+        QCOMPARE(change(*files, *backend, Second, WallpaperStyle::Stretch), QString());
+        // A restart: new objects, and the desktop still showing the last name.
+        files = std::make_unique<WallpaperFiles>(m_dir.filePath(command.first()));
+        backend = makeBackend();
+        QCOMPARE(change(*files, *backend, First, WallpaperStyle::Tile), QString());
+        // New contents under the name the desktop shows.
+        for (const Picture &picture : tool.isEmpty() ? QList<Picture>() : QList{First, Second}) {
+            QString error;
+            QVERIFY(files->writeBitmap(twoColourPicture(picture.left, picture.right), &error));
+            QVERIFY(backend->apply(files->bitmapPath(), {}, WallpaperStyle::Stretch).ok);
+            QCOMPARE(waitUntilShown("stretch", picture), QString());
+        }
+        QVERIFY(backend->apply({}, {}, WallpaperStyle::Clear).ok);
+        QCOMPARE(waitUntilShown("clear"), QString());
+        QCOMPARE(change(*files, *backend, Second, WallpaperStyle::Center), QString());
+        if (tool.isEmpty())
+            return;
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", m_dir.filePath("nothing").toUtf8());
-        const QString missing = change(*files, *backend, First, WallpaperStyle::Tile);
+        const QString missing = change(*files, *backend, First, WallpaperStyle::Tile, false);
         qputenv("PATH", path);
         QVERIFY2(missing.contains(tool + " is not installed"), qPrintable(missing));
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestDesktopPrograms)
 #include "tst_desktopprograms.moc"

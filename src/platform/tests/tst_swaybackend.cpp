@@ -1,17 +1,12 @@
 #include "changejob.h"
 #include "desktops/swaybackend.h"
+#include "privatesettings.h"
 #include "screencheck.h"
 #include "wallpaperfiles.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <pwd.h>
-#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,7 +32,7 @@ QString waitUntilShown(const QString &mode, const QColor &left = {}, const QColo
     return QTest::qWaitFor(shown, 10000) ? QString() : why;
 }
 
-// Applies with backend (a SwayBackend) and waits: empty when shown, else why not.
+// Applies with backend and waits: empty when shown, else why not.
 QString show(auto &&backend, const QString &path, WallpaperStyle style, const QColor &left = {},
              const QColor &right = {}) {
     const ApplyResult result = backend.apply(path, QImage(), style);
@@ -45,25 +40,9 @@ QString show(auto &&backend, const QString &path, WallpaperStyle style, const QC
     return result.ok ? waitUntilShown(mode, left, right) : result.error;
 }
 
-// Every process below this one (what it started, and what they started).
-QList<pid_t> descendants() {
-    QList<pid_t> found{::getpid()};
-    for (qsizetype i = 0; i < found.size(); ++i) {
-        const QDir tasks(QStringLiteral("/proc/%1/task").arg(found.at(i)));
-        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile children(tasks.filePath(task + "/children"));
-            if (children.open(QIODevice::ReadOnly))
-                for (const QByteArray &child : children.readAll().split(' '))
-                    if (child.trimmed().toInt() > 0)
-                        found.append(pid_t(child.trimmed().toInt()));
-        }
-    }
-    return found.mid(1);
-}
-
 int runningSwaybg() {
     int running = 0;
-    for (const pid_t pid : descendants()) {
+    for (const pid_t pid : descendantsOf(::getpid())) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
         const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
         running += text.contains("(swaybg) ") && !text.contains(") Z ");
@@ -88,7 +67,7 @@ private Q_SLOTS:
     void twoOutputs_eachShowsItsOwnComposition();
 
 private:
-    void startSway(const QString &config);
+    void startSway(const QByteArray &config = {});
     void stopSway();
     // Readable by the user sway runs as.
     QString picture(const QString &name, const QColor &left, const QColor &right) {
@@ -100,8 +79,8 @@ private:
 
     QTemporaryDir m_dir;
     QProcess m_sway;
-    QString m_config;
-    QString m_socket;
+    QByteArray m_config;
+    QByteArray m_socket;
 };
 
 void TestSwayBackend::initTestCase() {
@@ -116,28 +95,22 @@ void TestSwayBackend::initTestCase() {
     QVERIFY(QFile(m_dir.path())
                 .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                 QFile::ExeOther));
-    // Like Debian's configuration, one has sway run a swaybg for a picture of its own.
-    for (const auto &[name, content] :
-         {std::pair<QString, QByteArray>{"bare.conf", ""},
-          {"own.conf",
-           "output * bg " + QFile::encodeName(picture("own.bmp", Green, Green)) + " fill"}}) {
-        QFile config(m_dir.filePath(name));
-        QVERIFY(config.open(QIODevice::WriteOnly) &&
-                config.write("xwayland disable\n" + content) > 0);
-        QVERIFY(config.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
-    }
 }
 
-void TestSwayBackend::startSway(const QString &config) {
+// config: what it adds to a bare configuration.
+void TestSwayBackend::startSway(const QByteArray &config) {
     if (m_sway.state() != QProcess::NotRunning && m_config == config)
         return;
     stopSway();
+    QFile file(m_dir.filePath("sway.conf"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("xwayland disable\n" + config) > 0);
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
     QDir run(m_dir.filePath("run"));
-    run.removeRecursively();
-    QVERIFY(run.mkpath("."));
+    QVERIFY(run.removeRecursively() && run.mkpath("."));
     QVERIFY(
         QFile(run.path()).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QStringList command{"sway", "-c", m_dir.filePath(config)};
+    QStringList command{"sway", "-c", file.fileName()};
     if (const passwd *nobody = ::getpwnam("nobody"); ::geteuid() == 0) {
         QVERIFY(::chown(QFile::encodeName(run.path()), nobody->pw_uid, nobody->pw_gid) == 0);
         command = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(nobody->pw_uid),
@@ -152,13 +125,12 @@ void TestSwayBackend::startSway(const QString &config) {
     m_config = config;
     const auto found = [&run](const char *pattern) {
         const QStringList names = run.entryList({pattern}, QDir::System);
-        return names.isEmpty() ? QString() : run.filePath(names.first());
+        return names.isEmpty() ? QByteArray() : QFile::encodeName(run.filePath(names.first()));
     };
     QTRY_VERIFY2_WITH_TIMEOUT(!found("sway-ipc.*.sock").isEmpty() && !found("wayland-?").isEmpty(),
                               m_sway.readAll().right(600).constData(), 10000);
-    m_socket = found("sway-ipc.*.sock");
-    qputenv("SWAYSOCK", QFile::encodeName(m_socket));
-    qputenv("WAYLAND_DISPLAY", QFile::encodeName(found("wayland-?")));
+    qputenv("SWAYSOCK", m_socket = found("sway-ipc.*.sock"));
+    qputenv("WAYLAND_DISPLAY", found("wayland-?"));
     QTRY_VERIFY_WITH_TIMEOUT(!grab().isNull(), 10000);
 }
 
@@ -169,7 +141,7 @@ void TestSwayBackend::stopSway() {
         m_sway.waitForFinished();
     }
     // What sway started and left to this process (the subreaper) goes too.
-    for (const pid_t pid : descendants()) {
+    for (const pid_t pid : descendantsOf(::getpid())) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
     }
@@ -177,23 +149,22 @@ void TestSwayBackend::stopSway() {
 }
 
 void TestSwayBackend::showsEveryChange_data() {
-    QTest::addColumn<QString>("config");
     QTest::addColumn<bool>("throughSway");
-    QTest::newRow("sway") << "own.conf" << true;
+    QTest::newRow("sway") << true;
     // Another wlroots compositor: no background of its own, no sway IPC.
-    QTest::newRow("swaybg") << "bare.conf" << false;
+    QTest::newRow("swaybg") << false;
 }
 
 void TestSwayBackend::showsEveryChange() {
-    QFETCH(QString, config);
     QFETCH(bool, throughSway);
     stopSway();
-    startSway(config);
+    // Like Debian's configuration, sway runs a swaybg for a picture of its own.
+    startSway(throughSway
+                  ? "output * bg " + QFile::encodeName(picture("own.bmp", Green, Green)) + " fill"
+                  : "");
     QTRY_COMPARE(runningSwaybg(), throughSway ? 1 : 0);
-    if (!throughSway)
-        qputenv("SWAYSOCK", "");
+    qputenv("SWAYSOCK", throughSway ? m_socket : QByteArray());
     const QString first = picture("Rotafond.bmp", Red, Blue);
-    const QString second = picture("Rotafond-2.bmp", Green, Yellow);
     {
         SwayBackend backend;
         for (const auto style :
@@ -202,7 +173,9 @@ void TestSwayBackend::showsEveryChange() {
         // The same file name with new content, as every change rewrites it.
         picture("Rotafond.bmp", Green, Yellow);
         QCOMPARE(show(backend, first, WallpaperStyle::Stretch, Green, Yellow), QString());
-        QCOMPARE(show(backend, second, WallpaperStyle::Tile, Green, Yellow), QString());
+        QCOMPARE(
+            show(backend, picture("Rotafond-2.bmp", Red, Blue), WallpaperStyle::Tile, Red, Blue),
+            QString());
         QCOMPARE(show(backend, QString(), WallpaperStyle::Clear), QString());
         // One swaybg draws: sway's own was replaced, or the previous one of ours is gone.
         QTRY_COMPARE(runningSwaybg(), 1);
@@ -214,38 +187,38 @@ void TestSwayBackend::showsEveryChange() {
         QCOMPARE(show(SwayBackend(), first, WallpaperStyle::Tile, Green, Yellow), QString());
         QTRY_COMPARE(runningSwaybg(), 1);
     }
-    qputenv("SWAYSOCK", QFile::encodeName(m_socket));
+    qputenv("SWAYSOCK", m_socket);
 }
 
 void TestSwayBackend::failuresAreReported_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<QList<QByteArrayList>>("environment"); // name, value
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("command substitution") << "pic $(touch hit).bmp" << QStringList() << "sway";
-    QTest::newRow("command separator") << "pic;exec touch hit.bmp" << QStringList() << "sway";
-    QTest::newRow("missing file") << "" << QStringList() << "cannot be read";
+    const QList<QByteArrayList> none;
+    QTest::newRow("command substitution") << "pic $(touch hit).bmp" << none << "sway";
+    QTest::newRow("command separator") << "pic;exec touch hit.bmp" << none << "sway";
+    QTest::newRow("missing file") << "" << none << "cannot be read";
     QTest::newRow("no sway on the socket")
-        << "Rotafond.bmp" << QStringList{"SWAYSOCK=/nowhere.sock"} << "swaymsg";
+        << "Rotafond.bmp" << QList<QByteArrayList>{{"SWAYSOCK", "/nowhere.sock"}} << "swaymsg";
     QTest::newRow("no compositor for swaybg")
-        << "Rotafond.bmp" << QStringList{"SWAYSOCK=", "WAYLAND_DISPLAY=wayland-nowhere"}
+        << "Rotafond.bmp"
+        << QList<QByteArrayList>{{"SWAYSOCK", ""}, {"WAYLAND_DISPLAY", "wayland-nowhere"}}
         << "swaybg";
 }
 
 void TestSwayBackend::failuresAreReported() {
     QFETCH(QString, name);
-    QFETCH(QStringList, environment);
+    QFETCH(QList<QByteArrayList>, environment);
     QFETCH(QString, mentions);
-    startSway("bare.conf");
+    startSway();
     const QString shown = picture("shown.bmp", Red, Blue);
     QCOMPARE(show(SwayBackend(), shown, WallpaperStyle::Stretch, Red, Blue), QString());
     const QString path = name.isEmpty() ? m_dir.filePath("gone.bmp") : picture(name, Green, Yellow);
-    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
-    for (const QString &setting : environment)
-        qputenv(qPrintable(setting.section('=', 0, 0)), setting.section('=', 1).toUtf8());
+    for (QByteArrayList &setting : environment)
+        qputenv(setting.at(0), std::exchange(setting[1], qgetenv(setting.at(0))));
     const ApplyResult result = SwayBackend().apply(path, QImage(), WallpaperStyle::Tile);
-    for (const QString &setting : environment)
-        qputenv(qPrintable(setting.section('=', 0, 0)),
-                saved.value(setting.section('=', 0, 0)).toUtf8());
+    for (const QByteArrayList &setting : environment)
+        qputenv(setting.at(0), setting.at(1));
     QVERIFY2(!result.ok && result.error.contains(mentions), qPrintable(result.error));
     QTest::qWait(300);
     QCOMPARE(waitUntilShown("stretch", Red, Blue), QString());
@@ -254,7 +227,7 @@ void TestSwayBackend::failuresAreReported() {
 }
 
 void TestSwayBackend::twoOutputs_eachShowsItsOwnComposition() {
-    startSway("bare.conf");
+    startSway();
     for (const char *command : {"create_output", "output HEADLESS-2 mode 800x600 position 1280 0"})
         QCOMPARE(QProcess::execute("swaymsg", {command}), 0);
     QTRY_COMPARE(grab("HEADLESS-2").size(), QSize(800, 600));
@@ -270,7 +243,6 @@ void TestSwayBackend::twoOutputs_eachShowsItsOwnComposition() {
     QCOMPARE(runChange(request, files, backend, notCancelled).outcome, ChangeOutcome::Shown);
     for (const char *output : {"HEADLESS-1", "HEADLESS-2"})
         QCOMPARE(waitUntilShown("proportional", Red, Blue, output), QString());
-    stopSway();
 }
 
 QTEST_GUILESS_MAIN(TestSwayBackend)

@@ -36,31 +36,16 @@ struct Root {
                            .copy()
                      : QImage();
     }
-    // A screen-covering window of the desktop type, as file managers draw
-    // their icons in.
-    xcb_window_t showDesktopWindow(bool overrideRedirect) const {
-        const xcb_window_t window = xcb_generate_id(c);
-        const uint32_t values[] = {screen->white_pixel, overrideRedirect};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
-                          uint16_t(size.width()), uint16_t(size.height()), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
-        const xcb_atom_t desktop = internAtom(c, "_NET_WM_WINDOW_TYPE_DESKTOP", false);
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window,
-                            internAtom(c, "_NET_WM_WINDOW_TYPE", false), XCB_ATOM_ATOM, 32, 1,
-                            &desktop);
-        const char wmClass[] = "deskicons\0Deskicons";
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
-                            sizeof(wmClass), wmClass);
-        xcb_map_window(c, window);
-        xcb_flush(c);
-        return window;
+    // The root window itself, in a band no panel covers.
+    QImage band() const {
+        return pixels(screen->root, QRect(0, size.height() / 2, size.width(), 40));
     }
 };
 
 } // namespace
 
-// The real root window of the test display.
+// The real root window of the test display. Each monitor's own picture is
+// seen on two monitors in tst_multimonitor.
 class TestX11RootBackend : public QObject {
     Q_OBJECT
 
@@ -74,12 +59,12 @@ private Q_SLOTS:
         // One after the other, as the changes of a run and of the next runs.
         QTest::addColumn<WallpaperStyle>("style");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("tile") << WallpaperStyle::Tile << QSize(37, 23);
-        QTest::newRow("center") << WallpaperStyle::Center << QSize(37, 23);
+        QTest::newRow("tile") << (WallpaperStyle::Tile) << QSize(37, 23);
         QTest::newRow("center, larger than the screen")
-            << WallpaperStyle::Center << QSize(1100, 800);
-        QTest::newRow("stretch") << WallpaperStyle::Stretch << QSize(37, 23);
+            << (WallpaperStyle::Center) << QSize(1100, 800);
+        QTest::newRow("stretch") << (WallpaperStyle::Stretch) << QSize(37, 23);
         QTest::newRow("clear") << WallpaperStyle::Clear << QSize(37, 23);
+        QTest::newRow("center") << (WallpaperStyle::Center) << QSize(37, 23);
     }
 
     void apply_showsThePictureOnTheRoot() {
@@ -88,27 +73,24 @@ private Q_SLOTS:
         const Root root;
         const xcb_pixmap_t previous = root.property("_XROOTPMAP_ID");
         QCOMPARE(X11RootBackend().apply(QString(), wallpaper(size), style).error, QString());
+        // Other programs (transparent terminals) read the picture from the properties.
         const xcb_pixmap_t pixmap = root.property("_XROOTPMAP_ID");
         QCOMPARE(root.property("ESETROOT_PMAP_ID"), pixmap);
         QCOMPARE(pixmap == XCB_NONE, style == WallpaperStyle::Clear);
         QVERIFY2(previous == XCB_NONE || root.pixels(previous, QRect(0, 0, 1, 1)).isNull(),
                  "the previous pixmap is kept");
-
         const QImage expected = renderScreen(wallpaper(size), root.size, style);
-        const QImage shown = root.pixels(pixmap, QRect(QPoint(0, 0), root.size));
         if (pixmap != XCB_NONE)
-            QCOMPARE(shown, expected);
-        // And the root window itself shows it (a band no panel covers).
-        const QRect band(0, root.size.height() / 2, root.size.width(), 40);
-        QCOMPARE(root.pixels(root.screen->root, band), expected.copy(band));
-        // Where one pixel of the picture must be, whatever renderScreen says.
-        const QPoint middle(size.width() / 2, size.height() / 2);
-        const QPoint margin((root.size.width() - size.width()) / 2,
-                            (root.size.height() - size.height()) / 2);
-        if (style == WallpaperStyle::Tile)
-            QCOMPARE(shown.pixel(size.width() + 5, size.height() + 7), wallpaper(size).pixel(5, 7));
-        if (style == WallpaperStyle::Center)
-            QCOMPARE(shown.pixel(middle + margin), wallpaper(size).pixel(middle));
+            QCOMPARE(root.pixels(pixmap, QRect(QPoint(0, 0), root.size)), expected);
+        QCOMPARE(root.band(), expected.copy(0, root.size.height() / 2, root.size.width(), 40));
+        // One pixel of the picture where it must be, whatever renderScreen says.
+        const QPoint inPicture(size.width() / 2, size.height() / 2);
+        const QPoint offset = style == WallpaperStyle::Tile
+                                  ? QPoint(size.width(), size.height())
+                                  : QPoint((root.size.width() - size.width()) / 2,
+                                           (root.size.height() - size.height()) / 2);
+        if (style == WallpaperStyle::Tile || style == WallpaperStyle::Center)
+            QCOMPARE(expected.pixel(inPicture + offset), wallpaper(size).pixel(inPicture));
     }
 
     void desktopWindowOverTheRoot_isReported_data() {
@@ -117,22 +99,35 @@ private Q_SLOTS:
         QTest::newRow("unmanaged") << true;
     }
 
+    // A screen-covering window of the desktop type, as file managers draw
+    // their icons in, hides the root: said so until it goes.
     void desktopWindowOverTheRoot_isReported() {
         QFETCH(bool, overrideRedirect);
         const Root root;
-        const xcb_window_t window = root.showDesktopWindow(overrideRedirect);
+        const xcb_window_t window = xcb_generate_id(root.c);
+        const uint32_t values[] = {root.screen->white_pixel, overrideRedirect};
+        xcb_create_window(root.c, XCB_COPY_FROM_PARENT, window, root.screen->root, 0, 0,
+                          uint16_t(root.size.width()), uint16_t(root.size.height()), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, root.screen->root_visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        const xcb_atom_t desktop = internAtom(root.c, "_NET_WM_WINDOW_TYPE_DESKTOP", false);
+        xcb_change_property(root.c, XCB_PROP_MODE_REPLACE, window,
+                            internAtom(root.c, "_NET_WM_WINDOW_TYPE", false), XCB_ATOM_ATOM, 32, 1,
+                            &desktop);
+        const char wmClass[] = "deskicons\0Deskicons";
+        xcb_change_property(root.c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_CLASS,
+                            XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
+        xcb_map_window(root.c, window);
+        xcb_flush(root.c);
         ApplyResult result;
-        QTRY_VERIFY(
-            !(result = X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile)).ok);
+        QTRY_VERIFY(!(result = X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile)).ok);
         QVERIFY2(result.error.startsWith("Deskicons draws its own desktop"),
                  qPrintable(result.error));
-
         xcb_destroy_window(root.c, window);
         xcb_flush(root.c);
-        QTRY_VERIFY(X11RootBackend().apply(QString(), wallpaper(), WallpaperStyle::Tile).ok);
-        const QRect band(0, 400, root.size.width(), 8);
-        QCOMPARE(root.pixels(root.screen->root, band),
-                 renderScreen(wallpaper(), root.size, WallpaperStyle::Tile).copy(band));
+        QTRY_VERIFY(X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile).ok);
+        QCOMPARE(root.band(), renderScreen(wallpaper(), root.size, WallpaperStyle::Tile)
+                                  .copy(0, root.size.height() / 2, root.size.width(), 40));
     }
 };
 
