@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+class QGridLayout;
 class QLabel;
 class QListView;
 class QToolButton;
@@ -21,6 +22,9 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
+    // The preview's and the picture's box, in the window's own units.
+    static constexpr QSize PreviewSize{184, 138};
+
     MainWindow(WallpaperList &list, Prompter &prompter, QSize screenSize,
                QWidget *parent = nullptr);
 
@@ -58,6 +62,7 @@ private:
     void updateClock();
     void buildToolBar();
     QWidget *buildListGroup();
+    QGridLayout *buildCentralArea();
     void selectionChanged();
     void showSelectedEntry();
     void pictureLoaded(const WallpaperEntry &entry, const SelectedPicture &loaded);
