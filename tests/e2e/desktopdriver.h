@@ -1,7 +1,6 @@
 #pragma once
 
-// Drives the real program on a real X display the way a user would: starts it
-// in a private home, finds its windows by title and presses keys in them.
+// Drives the real program on a real X display the way a user would.
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,83 +8,64 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-
+#include <cstdlib>
 #include <functional>
-
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-
-class DesktopDriver {
-public:
-    DesktopDriver() {
-        for (const char *folder : {"config", "data", "cache", "run"})
-            QDir(m_home.path()).mkpath(QLatin1String(folder));
-        QFile::setPermissions(path("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner);
+// Finds windows by title, reads the screen and presses keys.
+struct X11Desktop {
+    // Whether condition came to hold within timeoutMs.
+    static bool waitFor(const std::function<bool()> &condition, int timeoutMs = 5000) {
+        for (QDeadlineTimer deadline(timeoutMs); !deadline.hasExpired(); QTest::qWait(50))
+            if (condition())
+                return true;
+        return false;
     }
 
-    QString path(const QString &relative) const { return m_home.filePath(relative); }
-    QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
-    // Runs another build of the program (an installed one) from now on.
-    void useBinary(const QString &binary) { m_binary = binary; }
-
-    // A process of the program with this driver's home, not yet started.
-    std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", m_home.path());
-        environment.insert("XDG_CONFIG_HOME", path("config"));
-        environment.insert("XDG_DATA_HOME", path("data"));
-        environment.insert("XDG_CACHE_HOME", path("cache"));
-        environment.insert("XDG_RUNTIME_DIR", path("run"));
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.remove("XDG_CURRENT_DESKTOP");
-        process->setProcessEnvironment(environment);
-        process->setProgram(m_binary);
-        process->setArguments(arguments);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        return process;
+    // Does action until condition holds, a few times: clicks and menus on a
+    // busy X server are sometimes lost.
+    static bool retry(const std::function<void()> &action, const std::function<bool()> &condition) {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            action();
+            if (waitFor(condition, 3000))
+                return true;
+        }
+        return false;
     }
 
-    // Managed top-level windows whose title matches the regular expression,
-    // belonging to pid (0: anyone), oldest first.
-    static QStringList windows(const QString &titleRegex, qint64 pid = 0) {
-        const QString list = output("wmctrl", {"-lp"});
+    // Managed top-level windows of pid whose title matches, oldest first.
+    static QStringList windows(const QString &titleRegex, qint64 pid) {
         // Each line: id, desktop, pid, host, title.
         static const QRegularExpression line(QStringLiteral("^(\\S+) +\\S+ +(\\d+) +\\S+ (.*)$"),
                                              QRegularExpression::MultilineOption);
         const QRegularExpression title(titleRegex);
         QStringList found;
-        for (const QRegularExpressionMatch &window : line.globalMatch(list))
-            if ((pid == 0 || window.captured(2).toLongLong() == pid) &&
+        for (const QRegularExpressionMatch &window : line.globalMatch(output("wmctrl", {"-lp"})))
+            if (window.captured(2).toLongLong() == pid &&
                 title.match(window.captured(3)).hasMatch())
                 found.append(window.captured(1));
         return found;
     }
 
-    enum class Shown { Viewable, MappedOrIconic };
-
-    static QString waitForWindow(const QString &titleRegex, qint64 pid = 0,
-                                 Shown shown = Shown::Viewable, int timeoutMs = 10000) {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!deadline.hasExpired()) {
-            const QStringList found = windows(titleRegex, pid);
-            if (!found.isEmpty() &&
-                (shown == Shown::MappedOrIconic ||
-                 output("xwininfo", {"-id", found.last()}).contains("IsViewable")))
-                return found.last();
-            QTest::qWait(50);
-        }
-        return {};
+    // The newest such window once it shows (iconic: or is at least mapped), or nothing.
+    static QString waitForWindow(const QString &titleRegex, qint64 pid, bool iconic = false) {
+        QString window;
+        waitFor(
+            [&] {
+                const QStringList found = windows(titleRegex, pid);
+                window = found.isEmpty() ? QString() : found.last();
+                return !window.isEmpty() &&
+                       (iconic || output("xwininfo", {"-id", window}).contains("IsViewable"));
+            },
+            10000);
+        return window;
     }
 
     // The program's icon in the tray: a small viewable window of its own.
     static QString trayIcon(qint64 pid) {
-        const QStringList candidates =
-            output("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"})
-                .split('\n', Qt::SkipEmptyParts);
-        for (const QString &window : candidates) {
+        const QString ownWindows =
+            output("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"});
+        for (const QString &window : ownWindows.split('\n', Qt::SkipEmptyParts)) {
             const QString info = output("xwininfo", {"-id", window});
             const int width =
                 QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt();
@@ -101,41 +81,23 @@ public:
                            QString::number(clicks), "--delay", "80", QString::number(button)});
     }
 
-    static void keys(const QStringList &sequence) {
+    // Raises the window (if any), then presses the keys one after another.
+    static void keys(const QString &window, const QStringList &sequence) {
+        if (!window.isEmpty())
+            QProcess::execute("wmctrl", {"-i", "-a", window});
         for (const QString &key : sequence) {
-            QProcess::execute("xdotool", {"key", key});
-            QTest::qWait(60);
+            QTest::qWait(150);
+            QProcess::execute("xdotool", {"key", "--clearmodifiers", key});
         }
     }
 
-    // Does action until condition holds, a few times: clicks and menus on a
-    // busy X server are sometimes lost.
-    static bool retry(const std::function<void()> &action, const std::function<bool()> &condition) {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            action();
-            QDeadlineTimer deadline(3000);
-            while (!deadline.hasExpired()) {
-                if (condition())
-                    return true;
-                QTest::qWait(50);
-            }
-        }
-        return false;
-    }
-
-    static void pressKey(const QString &window, const QString &key) {
-        QProcess::execute("wmctrl", {"-i", "-a", window});
-        QTest::qWait(200);
-        QProcess::execute("xdotool", {"key", "--clearmodifiers", key});
-    }
-
-    // Asks the window manager to close the window, as its close button does.
+    // As the window's close button does.
     static void closeWindow(const QString &window) {
         QProcess::execute("wmctrl", {"-i", "-c", window});
     }
 
     // The colour the root window shows at (x, y), as the server holds it.
-    static QRgb rootPixel(int x, int y) {
+    static QRgb rootPixel(int x = 500, int y = 500) {
         xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
         xcb_get_image_reply_t *reply =
@@ -152,15 +114,47 @@ public:
         return pixel;
     }
 
-private:
-    // What a helper program printed.
     static QString output(const QString &program, const QStringList &arguments) {
         QProcess process;
         process.start(program, arguments);
         process.waitForFinished(5000);
         return QString::fromUtf8(process.readAllStandardOutput());
     }
+};
 
+// Starts the program in a private home of its own.
+class DesktopDriver : public X11Desktop {
+public:
+    DesktopDriver() {
+        for (const char *folder : {"config", "data", "cache", "run"})
+            QDir(m_home.path()).mkpath(QLatin1String(folder));
+        QFile::setPermissions(path("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+    }
+
+    QString path(const QString &relative) const { return m_home.filePath(relative); }
+    QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
+    // Runs another build of the program (an installed one) from now on.
+    void useBinary(const QString &binary) { m_binary = binary; }
+
+    // Not yet started.
+    std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", m_home.path());
+        for (const QString kind : {"CONFIG", "DATA", "CACHE"})
+            environment.insert("XDG_" + kind + "_HOME", path(kind.toLower()));
+        environment.insert("XDG_RUNTIME_DIR", path("run"));
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.remove("XDG_CURRENT_DESKTOP");
+        process->setProcessEnvironment(environment);
+        process->setProgram(m_binary);
+        process->setArguments(arguments);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        return process;
+    }
+
+private:
     QTemporaryDir m_home;
     QString m_binary = QStringLiteral(ROTAFOND_BINARY);
 };

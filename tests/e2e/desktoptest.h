@@ -11,25 +11,48 @@
 #include <QImage>
 #include <QStandardPaths>
 
-class DesktopTest : public QObject {
+class DesktopTest : public QObject, protected X11Desktop {
     Q_OBJECT
 
 protected:
-    // Programs the test needs besides the X display; "session bus" for a D-Bus session.
+    // Programs the test needs besides the display and the session bus.
     explicit DesktopTest(QStringList needs = {})
         : m_needs(std::move(needs)) {}
 
-    DesktopDriver &desktop() { return *m_desktop; }
+    QString path(const QString &relative) const { return m_desktop->path(relative); }
+    QString configFile() const { return m_desktop->configFile(); }
+    void useBinary(const QString &binary) { m_desktop->useBinary(binary); }
 
     // Starts the program without the environment variables named in unset.
-    QProcess *start(const QStringList &arguments = {}, const QStringList &unset = {}) {
+    QProcess *start(const QStringList &arguments = {}, const QStringList &unset = {},
+                    QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) {
         QProcess *process = m_processes.emplace_back(m_desktop->program(arguments)).get();
         QProcessEnvironment environment = process->processEnvironment();
         for (const QString &name : unset)
             environment.remove(name);
         process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(channels);
         process->start();
         return process;
+    }
+
+    // Runs the program with one option to its end; its exit code, what it printed in *errors.
+    int runOption(const QString &option, const QStringList &unset = {},
+                  QByteArray *errors = nullptr) {
+        QProcess *command = start({option}, unset, QProcess::SeparateChannels);
+        if (!command->waitForFinished(15000))
+            return -1;
+        if (errors)
+            *errors = command->readAllStandardError();
+        return command->exitCode();
+    }
+
+    // The program's tray icon once it shows, or nothing.
+    static QString waitForTray(QProcess *process, int timeoutMs = 15000) {
+        QString icon;
+        if (process->waitForStarted())
+            waitFor([&] { return !(icon = trayIcon(process->processId())).isEmpty(); }, timeoutMs);
+        return icon;
     }
 
     // One tiled, unscaled picture per colour, stored as the list.
@@ -38,54 +61,29 @@ protected:
         for (const QColor &colour : colours) {
             QImage image(30, 20, QImage::Format_RGB32);
             image.fill(colour);
-            entries.append({m_desktop->path(colour.name() + ".png"), false, false, true});
+            entries.append({path(colour.name() + ".png"), false, false, true});
             image.save(entries.last().filePath);
         }
-        SettingsStore settings(m_desktop->configFile(), {});
+        SettingsStore settings(configFile(), {});
         WallpaperListStore(settings).save(entries);
         return entries;
     }
 
     QList<WallpaperEntry> storedList() const {
-        SettingsStore settings(m_desktop->configFile(), {});
+        SettingsStore settings(configFile(), {});
         return WallpaperListStore(settings).load();
     }
 
-    int stored(const IntKey &key) const {
-        return SettingsStore(m_desktop->configFile(), {}).read(key);
-    }
-
-    // The program's tray icon once it shows, or nothing.
-    static QString waitForTray(QProcess *process, int timeoutMs = 15000) {
-        QDeadlineTimer deadline(timeoutMs);
-        QString icon;
-        if (!process->waitForStarted())
-            return icon;
-        while ((icon = DesktopDriver::trayIcon(process->processId())).isEmpty() &&
-               !deadline.hasExpired())
-            QTest::qWait(100);
-        return icon;
-    }
-
-    // Double-clicks the tray icon until the main window shows; the window, or nothing.
-    static QString restoreFromTray(const QString &icon, qint64 pid) {
-        if (!DesktopDriver::retry(
-                [&] { DesktopDriver::clickWindow(icon, 1, 2); },
-                [&] { return !DesktopDriver::windows("^Rotafond$", pid).isEmpty(); }))
-            return {};
-        return DesktopDriver::waitForWindow("^Rotafond$", pid);
-    }
+    int stored(const IntKey &key) const { return SettingsStore(configFile(), {}).read(key); }
 
 private Q_SLOTS:
     void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("DISPLAY"))
-            QSKIP("needs an X display: run through test.sh");
-        for (const QString &need : m_needs) {
-            if (need == QLatin1String("session bus")
-                    ? qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
-                    : QStandardPaths::findExecutable(need).isEmpty())
+        if (qEnvironmentVariableIsEmpty("DISPLAY") ||
+            qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("needs the test desktop's display and session bus: run through test.sh");
+        for (const QString &need : m_needs)
+            if (QStandardPaths::findExecutable(need).isEmpty())
                 QSKIP(qPrintable(need + " is not available: run through test.sh"));
-        }
     }
 
     void init() { m_desktop = std::make_unique<DesktopDriver>(); }

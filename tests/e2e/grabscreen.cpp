@@ -1,6 +1,4 @@
-// Saves what the X display shows, windows and their frames, as a PNG:
-//   grabscreen out.png
-// scripts/screenshots.sh takes its pictures of the program's windows with it.
+// Saves what the X display shows as a PNG (grabscreen out.png), for scripts/screenshots.sh.
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -8,9 +6,8 @@
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QGuiApplication app(argc, argv);
-    if (argc != 2)
-        return 2;
-    return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(argv[1]))
+    return argc == 2 && QGuiApplication::primaryScreen()->grabWindow(0).save(
+                            QString::fromLocal8Bit(argv[1]))
                ? 0
                : 1;
 }
