@@ -74,6 +74,11 @@ protected:
         return WallpaperListStore(settings).load();
     }
 
+    static QByteArray contents(const QString &file) {
+        QFile opened(file);
+        return opened.open(QIODevice::ReadOnly) ? opened.readAll() : QByteArray();
+    }
+
     int stored(const IntKey &key) const { return SettingsStore(configFile(), {}).read(key); }
 
 private Q_SLOTS:
