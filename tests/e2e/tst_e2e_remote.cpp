@@ -4,6 +4,23 @@
 
 #include <csignal>
 
+namespace {
+
+// A call on the test desktop's session bus; its answer, or "error: ...".
+QString callRotafond(const QString &method, const QStringList &arguments = {}) {
+    const QString service = QStringLiteral(ROTAFOND_APP_ID);
+    QProcess gdbus;
+    gdbus.start("gdbus", QStringList{"call", "--session", "--dest", service, "--object-path",
+                                     "/" + QString(service).replace('.', '/'), "--method",
+                                     method.startsWith('.') ? service + method : method} +
+                             arguments);
+    if (!gdbus.waitForFinished(10000) || gdbus.exitCode() != 0)
+        return "error: " + QString::fromUtf8(gdbus.readAllStandardError());
+    return QString::fromUtf8(gdbus.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
 // Every way the running copy ends, and its command line without one.
 class TestE2ERemote : public DesktopTest {
     Q_OBJECT
@@ -16,6 +33,7 @@ private Q_SLOTS:
     void everyWayOut_savesAListChangedAMomentBefore_data() {
         QTest::addColumn<QString>("way");
         QTest::addColumn<int>("signalNumber");
+        QTest::newRow("D-Bus Quit") << "Quit" << 0;
         QTest::newRow("--quit") << "--quit" << 0;
         QTest::newRow("close button") << "close" << 0;
         QTest::newRow("SIGTERM") << "signal" << int(SIGTERM);
@@ -33,9 +51,14 @@ private Q_SLOTS:
         // Next finds the green picture gone: the list loses it, and the walk goes
         // on by "NextFile" (2, out of range in the shorter list) to the first.
         QVERIFY(QFile::remove(entries.takeAt(1).filePath));
-        QTRY_COMPARE_WITH_TIMEOUT(runOption("--next"), 0, 10000);
+        QTRY_VERIFY(
+            !callRotafond("org.freedesktop.DBus.Properties.Get", {ROTAFOND_APP_ID, "Interval"})
+                 .startsWith("error"));
+        QCOMPARE(callRotafond(".Next"), QStringLiteral("()"));
         QTRY_COMPARE(stored(SettingsKeys::NextFile), 0);
-        if (way == "--quit") {
+        if (way == "Quit") {
+            QCOMPARE(callRotafond(".Quit"), QStringLiteral("()"));
+        } else if (way == "--quit") {
             QCOMPARE(runOption("--quit"), 0);
         } else if (way == "close") {
             QCOMPARE(runOption("--show"), 0);
