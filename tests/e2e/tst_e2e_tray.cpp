@@ -93,17 +93,29 @@ private Q_SLOTS:
         });
         server.start("Xvfb",
                      {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        QVERIFY(server.waitForStarted());
         QTRY_VERIFY(server.canReadLine());
         qputenv("DISPLAY", ":" + server.readLine().trimmed());
         wm.start("openbox", {});
+        QVERIFY(wm.waitForStarted());
         // A loaded machine can take a while to bring up a second server and its manager.
         QTRY_VERIFY_WITH_TIMEOUT(
-            output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"), 30000);
+            [] {
+                QProcess xprop;
+                xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+                return xprop.waitForFinished(3000) &&
+                       xprop.readAllStandardOutput().contains("window id");
+            }(),
+            30000);
         QProcess *rotafond = start();
         // Not hidden into nothing: the window stays on the task bar, minimised.
         QVERIFY(!waitForWindow("^Rotafond$", rotafond->processId(), true).isEmpty());
         // A tray that turns up later does not take the window away.
-        tray.start("trayer", {"--edge", "top", "--align", "right"});
+        tray.setStandardOutputFile(QProcess::nullDevice());
+        tray.setStandardErrorFile(QProcess::nullDevice());
+        tray.start("trayer",
+                   {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                    "--height", "24", "--transparent", "false", "--expand", "true"});
         QVERIFY(tray.waitForStarted());
         QTest::qWait(500);
         QVERIFY(trayIcon(rotafond->processId()).isEmpty());
