@@ -7,7 +7,8 @@
 
 #include <functional>
 
-// Answers message boxes from a script and records what was shown.
+// Answers message boxes from a script and records what was shown; onShow
+// runs while a box is open, as whatever happens behind a modal box would.
 class ScriptedPrompter : public Prompter {
 public:
     struct Shown {
@@ -16,7 +17,6 @@ public:
         QString text;
         Buttons buttons;
     };
-
     QList<Answer> answers;
     QList<Shown> shown;
     std::function<void()> onShow;
@@ -27,7 +27,6 @@ public:
             onShow();
         return answers.isEmpty() ? Answer::Ok : answers.takeFirst();
     }
-
     QStringList titles() const {
         QStringList result;
         for (const Shown &box : shown)

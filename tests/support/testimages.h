@@ -1,35 +1,19 @@
 #pragma once
 
-// Pictures that tests make themselves, and a way to see where one was drawn.
+// Pictures and files that tests make themselves, and a way to see where a picture was drawn.
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QRect>
 
 #include <cstring>
 
-// Writes a one-colour PNG of the given size into folder and returns its path.
-inline QString writePicture(const QDir &folder, const QString &name, QSize size,
-                            const QColor &colour = Qt::darkCyan) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    const QString path = folder.filePath(name);
-    if (!image.save(path, "PNG"))
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-// A picture with no two neighbours alike: a diagonal blue-to-yellow gradient.
-inline QImage gradientPicture(QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, size.width(), size.height());
-    gradient.setColorAt(0, Qt::darkBlue);
-    gradient.setColorAt(1, Qt::yellow);
-    painter.fillRect(image.rect(), gradient);
-    return image;
+// Writes bytes to path; false when it cannot.
+inline bool writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // A one-colour picture of the given size, encoded in format.
@@ -42,6 +26,25 @@ inline QByteArray pictureBytes(QSize size, const char *format,
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format);
     return bytes;
+}
+
+// Writes a one-colour PNG of the given size into folder and returns its path.
+inline QString writePicture(const QDir &folder, const QString &name, QSize size,
+                            const QColor &colour = Qt::darkCyan) {
+    const QString path = folder.filePath(name);
+    if (!writeBytes(path, pictureBytes(size, "PNG", colour)))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// A picture with no two neighbours alike: a diagonal blue-to-yellow gradient.
+inline QImage gradientPicture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QLinearGradient gradient(0, 0, size.width(), size.height());
+    gradient.setColorAt(0, Qt::darkBlue);
+    gradient.setColorAt(1, Qt::yellow);
+    QPainter(&image).fillRect(image.rect(), gradient);
+    return image;
 }
 
 // A small bitmap whose header claims side x side pixels: far beyond any
