@@ -64,7 +64,8 @@ bool run(int count, QTextStream &out) {
             timer.start();
             settings.write(SettingsKeys::NextFile, 2 * i + 2);
             writes.append(timer.nsecsElapsed());
-            settings.sync();
+            if (!settings.sync())
+                return false;
         }
     }
     out << "entries " << count << ": NextFile write on the UI thread " << medianMs(writes)

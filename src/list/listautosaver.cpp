@@ -27,7 +27,7 @@ void ListAutosaver::save() {
     m_store.save(m_list.entries());
 }
 
-bool ListAutosaver::flush() {
+Result<void> ListAutosaver::flush() {
     save();
     return m_store.sync();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -20,8 +22,8 @@ public:
     ListAutosaver(WallpaperList &list, WallpaperListStore &store, QObject *parent = nullptr);
 
     bool isPending() const { return m_timer.isActive(); }
-    // True when the disk now holds the list.
-    bool flush();
+    // Succeeds when the disk now holds the list.
+    Result<void> flush();
 
 private:
     void schedule();

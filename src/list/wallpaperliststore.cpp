@@ -42,8 +42,8 @@ QList<WallpaperEntry> WallpaperListStore::load(const Progress &progress) const {
     return entries;
 }
 
-bool WallpaperListStore::save(const QList<WallpaperEntry> &entries) {
-    SettingsStore::Batch batch(m_store);
+void WallpaperListStore::save(const QList<WallpaperEntry> &entries) {
+    const SettingsStore::Batch batch(m_store);
     m_store.write(SettingsKeys::NumberOfFiles, int(entries.size()));
     for (int i = 0; i < entries.size(); ++i) {
         const WallpaperEntry &entry = entries.at(i);
@@ -52,9 +52,8 @@ bool WallpaperListStore::save(const QList<WallpaperEntry> &entries) {
         m_store.writeEntry(SettingsKeys::FileProportionalSettings, i, entry.proportional);
         m_store.writeEntry(SettingsKeys::FileTiledSettings, i, entry.tiled);
     }
-    return batch.commit();
 }
 
-bool WallpaperListStore::sync() {
+Result<void> WallpaperListStore::sync() {
     return m_store.sync();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "result.h"
 #include "wallpaperentry.h"
 
 #include <QList>
@@ -23,12 +24,12 @@ public:
     QList<WallpaperEntry> load(const Progress &progress = {}) const;
 
     // Puts the whole list in the store, which writes it to the disk shortly
-    // after in one atomic file replacement. Keys above the new count stay
-    // behind unread, as older versions of the file expect. False while the
-    // store's file is known to be failing.
-    bool save(const QList<WallpaperEntry> &entries);
-    // Waits until the disk holds what was saved; false when it could not.
-    bool sync();
+    // after in one atomic file replacement (and reports a failure itself).
+    // Keys above the new count stay behind unread, as older versions of the
+    // file expect.
+    void save(const QList<WallpaperEntry> &entries);
+    // Waits until the disk holds what was saved, or says why it does not.
+    Result<void> sync();
 
     static void loadProgress(int index, int count, int *percent, QString *caption);
 

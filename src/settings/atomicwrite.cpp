@@ -12,8 +12,8 @@
 
 namespace {
 
-AtomicWriteResult failure(int error) {
-    return {false, qt_error_string(error)};
+Failure failure(int error) {
+    return {qt_error_string(error)};
 }
 
 // 0, or the errno of the first folder that could not be made.
@@ -57,7 +57,7 @@ int writeAll(int fd, const QByteArray &data) {
 
 } // namespace
 
-AtomicWriteResult writeFileAtomically(const QString &path, const QByteArray &data) {
+Result<void> writeFileAtomically(const QString &path, const QByteArray &data) {
     const QFileInfo link(path);
     const QString target = link.isSymLink() ? link.symLinkTarget() : link.absoluteFilePath();
     const QByteArray file = QFile::encodeName(target);
@@ -106,5 +106,5 @@ AtomicWriteResult writeFileAtomically(const QString &path, const QByteArray &dat
         ::fsync(folder);
         ::close(folder);
     }
-    return {true, {}};
+    return {};
 }

@@ -35,19 +35,18 @@ SettingsStore::SettingsStore(const QString &filePath, SettingsEnvironment enviro
 SettingsStore::~SettingsStore() {
     // Receivers may be half gone by now; the ways out call sync() themselves to hear of failures.
     const QSignalBlocker quiet(this);
-    sync();
+    writeWhatIsMissing();
 }
 
 const QString *SettingsStore::rawText(const char *section, const QString &key) const {
     return m_document.find(QLatin1String(section), key);
 }
 
-bool SettingsStore::setRaw(const char *section, const QString &key, const QString &value) {
+void SettingsStore::setRaw(const char *section, const QString &key, const QString &value) {
     if (m_document.set(QLatin1String(section), key, value)) {
         m_dirty = true;
         scheduleFlush();
     }
-    return !m_failing;
 }
 
 void SettingsStore::scheduleFlush() {
@@ -61,7 +60,7 @@ void SettingsStore::startFlush() {
         return;
     m_dirty = false;
     if (!m_unreadable.isEmpty()) {
-        settle({false, m_unreadable});
+        settle(Failure{m_unreadable});
         return;
     }
     m_flushing = true;
@@ -78,12 +77,12 @@ void SettingsStore::flushFinished() {
     settle(m_flushWatcher.future().result());
 }
 
-void SettingsStore::settle(const AtomicWriteResult &result) {
-    if (result.ok) {
-        if (m_failing) {
-            m_failing = false;
+void SettingsStore::settle(const Result<void> &written) {
+    const bool wasFailing = !m_lastWrite.ok();
+    m_lastWrite = written;
+    if (written) {
+        if (wasFailing)
             Q_EMIT writeRecovered();
-        }
         if (m_dirty)
             scheduleFlush();
         return;
@@ -93,13 +92,17 @@ void SettingsStore::settle(const AtomicWriteResult &result) {
     if (m_dirty)
         scheduleFlush();
     m_dirty = true;
-    if (!m_failing) {
-        m_failing = true;
-        Q_EMIT writeFailed(m_filePath, result.reason);
-    }
+    if (!wasFailing)
+        Q_EMIT writeFailed(m_filePath, written.error());
 }
 
-bool SettingsStore::sync() {
+Result<void> SettingsStore::sync() {
+    writeWhatIsMissing();
+    // Only a failed write leaves values behind.
+    return m_dirty ? m_lastWrite : Result<void>();
+}
+
+void SettingsStore::writeWhatIsMissing() {
     if (m_flushing) {
         m_flushWatcher.waitForFinished();
         m_flushing = false;
@@ -109,10 +112,9 @@ bool SettingsStore::sync() {
     if (m_dirty) {
         m_dirty = false;
         settle(m_unreadable.isEmpty() ? writeFileAtomically(m_filePath, m_document.serialize())
-                                      : AtomicWriteResult{false, m_unreadable});
+                                      : Result<void>(Failure{m_unreadable}));
         m_flushTimer.stop();
     }
-    return !m_dirty;
 }
 
 int SettingsStore::toInt(const QString &text, int fallback, int minimum, int maximum) {
@@ -166,16 +168,16 @@ QString SettingsStore::fallbackText(const TextKey &key) const {
     return {};
 }
 
-bool SettingsStore::write(const IntKey &key, int value) {
-    return setRaw(key.section, QLatin1String(key.name), QString::number(value));
+void SettingsStore::write(const IntKey &key, int value) {
+    setRaw(key.section, QLatin1String(key.name), QString::number(value));
 }
 
-bool SettingsStore::write(const BoolKey &key, bool value) {
-    return setRaw(key.section, QLatin1String(key.name), boolText(value));
+void SettingsStore::write(const BoolKey &key, bool value) {
+    setRaw(key.section, QLatin1String(key.name), boolText(value));
 }
 
-bool SettingsStore::write(const TextKey &key, const QString &value) {
-    return setRaw(key.section, QLatin1String(key.name), value);
+void SettingsStore::write(const TextKey &key, const QString &value) {
+    setRaw(key.section, QLatin1String(key.name), value);
 }
 
 QString SettingsStore::readEntry(const EntryTextSection &section, int position) const {
@@ -214,12 +216,11 @@ void SettingsStore::writeEntry(const EntryFlagSection &section, int position, bo
     setRaw(section.section, QString::number(position), boolText(value));
 }
 
-bool SettingsStore::clearAll() {
+void SettingsStore::clearAll() {
     if (m_document.clear()) {
         m_dirty = true;
         scheduleFlush();
     }
-    return !m_failing;
 }
 
 SettingsStore::Batch::Batch(SettingsStore &store)
@@ -228,13 +229,6 @@ SettingsStore::Batch::Batch(SettingsStore &store)
 }
 
 SettingsStore::Batch::~Batch() {
-    if (!m_committed)
-        commit();
-}
-
-bool SettingsStore::Batch::commit() {
-    m_committed = true;
     if (--m_store.m_batchDepth == 0 && m_store.m_dirty)
         m_store.scheduleFlush();
-    return !m_store.m_failing;
 }

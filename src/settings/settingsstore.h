@@ -2,6 +2,7 @@
 
 #include "atomicwrite.h"
 #include "inidocument.h"
+#include "result.h"
 #include "settingskeys.h"
 
 #include <QFutureWatcher>
@@ -23,12 +24,13 @@ struct SettingsEnvironment {
 // decimal).
 //
 // The file is read once; reads and writes then go to memory and cost the same
-// however long the list is. Writes reach the disk shortly after, on a worker,
-// in one atomic replacement of the file per burst of writes (a Batch groups
-// many writes into one). A failing disk is reported once per run of failures
-// (writeFailed, then writeRecovered when a later write succeeds); the values
-// stay in memory and every later write, and sync(), tries again. A file that
-// exists but cannot be read is never replaced.
+// however long the list is, and cannot fail. Writes reach the disk shortly
+// after, on a worker, in one atomic replacement of the file per burst of
+// writes (a Batch groups many writes into one). The store itself reports a
+// failing disk, once per run of failures (writeFailed, then writeRecovered
+// when a later write succeeds); the values stay in memory and every later
+// write, and sync(), tries again. A file that exists but cannot be read is
+// never replaced.
 class SettingsStore : public QObject {
     Q_OBJECT
 
@@ -43,40 +45,38 @@ public:
     QString read(const TextKey &key) const;
     QString fallbackText(const TextKey &key) const;
 
-    // Each returns false while the file is known to be failing.
-    bool write(const IntKey &key, int value);
-    bool write(const BoolKey &key, bool value);
-    bool write(const TextKey &key, const QString &value);
+    void write(const IntKey &key, int value);
+    void write(const BoolKey &key, bool value);
+    void write(const TextKey &key, const QString &value);
 
     QString readEntry(const EntryTextSection &section, int position) const;
     bool readEntry(const EntryFlagSection &section, int position) const;
     // One past the highest position any entry section holds a key for.
     int entryKeyLimit() const;
 
-    // Groups writes so they reach the disk together, in one file replacement.
+    // Groups the writes made while it lives so they reach the disk together,
+    // in one file replacement.
     class Batch {
     public:
         explicit Batch(SettingsStore &store);
         ~Batch();
         Batch(const Batch &) = delete;
         Batch &operator=(const Batch &) = delete;
-        bool commit();
 
     private:
         SettingsStore &m_store;
-        bool m_committed = false;
     };
 
     void writeEntry(const EntryTextSection &section, int position, const QString &value);
     void writeEntry(const EntryFlagSection &section, int position, bool value);
 
     // Removes every section and key of the program.
-    bool clearAll();
+    void clearAll();
 
     // Waits for the write in progress, then writes what is still missing.
-    // True when the disk holds every value written so far. For the ways out
-    // of the program.
-    bool sync();
+    // Succeeds when the disk holds every value written so far. For the ways
+    // out of the program.
+    Result<void> sync();
 
     QString filePath() const { return m_filePath; }
 
@@ -94,21 +94,21 @@ Q_SIGNALS:
 
 private:
     const QString *rawText(const char *section, const QString &key) const;
-    bool setRaw(const char *section, const QString &key, const QString &value);
+    void setRaw(const char *section, const QString &key, const QString &value);
     void scheduleFlush();
     void startFlush();
     void flushFinished();
-    AtomicWriteResult writeNow(const IniDocument &document) const;
-    void settle(const AtomicWriteResult &result);
+    void writeWhatIsMissing();
+    void settle(const Result<void> &written);
 
     QString m_filePath;
     SettingsEnvironment m_environment;
     IniDocument m_document;
     QString m_unreadable; // why an existing file could not be read; empty when it could
     bool m_dirty = false;
-    bool m_failing = false;
+    Result<void> m_lastWrite; // failed while the disk is failing
     bool m_flushing = false;
     int m_batchDepth = 0;
     QTimer m_flushTimer;
-    QFutureWatcher<AtomicWriteResult> m_flushWatcher;
+    QFutureWatcher<Result<void>> m_flushWatcher;
 };

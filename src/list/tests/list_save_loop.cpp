@@ -22,7 +22,8 @@ int main(int argc, char **argv) {
     lists[1].append({QStringLiteral("/b/extra.jpg"), false, false, true});
     for (int round = 0;; ++round) {
         store.save(lists[round % 2]);
-        store.sync();
+        if (!store.sync())
+            return 1;
         if (round == 0)
             QTextStream(stdout) << "ready" << Qt::endl;
     }
