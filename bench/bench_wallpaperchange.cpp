@@ -41,8 +41,8 @@ struct Stopwatch {
 // The real X11 backend, noting when the root window got the picture.
 class TimedDesktop : public X11RootBackend, public Stopwatch {
 public:
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override {
-        const ApplyResult result = X11RootBackend::apply(path, bitmap, style);
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override {
+        const Result<void> result = X11RootBackend::apply(path, bitmap, style);
         appliedAt = clock.nsecsElapsed();
         return result;
     }
@@ -52,14 +52,14 @@ public:
 class TimedPerMonitorDesktop : public PerMonitorBackend, public Stopwatch {
 public:
     QString name() const override { return QStringLiteral("per monitor"); }
-    ApplyResult apply(const QString &, const QImage &, WallpaperStyle) override { return {}; }
-    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                const QList<Monitor> &monitors, const QString &,
-                                WallpaperStyle) override {
+    Result<void> apply(const QString &, const QImage &, WallpaperStyle) override { return {}; }
+    Result<void> clear() override { return {}; }
+    Result<void> applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                 const QList<Monitor> &monitors, const QString &,
+                                 WallpaperStyle) override {
         for (const Monitor &monitor : monitors) {
-            QString error;
-            if (writePicture(monitor.name, monitor.rect.size(), &error).isEmpty())
-                return ApplyResult::failure(error);
+            if (const Result<QString> written = writePicture(monitor.name, monitor.rect.size()); !written)
+                return written;
         }
         appliedAt = clock.nsecsElapsed();
         return {};

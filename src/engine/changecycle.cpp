@@ -115,12 +115,13 @@ void ChangeCycle::startNext() {
     if (job.kind == Kind::Clear) {
         future = QtConcurrent::run(m_pool, [&desktop = m_desktop, cancelled] {
             ChangeResult result;
-            const ApplyResult cleared =
-                *cancelled ? ApplyResult{} : desktop.apply({}, {}, WallpaperStyle::Clear);
-            result.outcome = *cancelled   ? ChangeOutcome::Superseded
-                             : cleared.ok ? ChangeOutcome::Shown
-                                          : ChangeOutcome::OutputFailed;
-            result.error = cleared.error;
+            if (*cancelled) {
+                result.outcome = ChangeOutcome::Superseded;
+                return result;
+            }
+            const Result<void> cleared = desktop.clear();
+            result.outcome = cleared ? ChangeOutcome::Shown : ChangeOutcome::OutputFailed;
+            result.error = cleared.error();
             return result;
         });
     } else {

@@ -44,28 +44,22 @@ QString Autostart::execValue(const QString &executable) {
     return value;
 }
 
-bool Autostart::create(const QString &executable, QString *error) const {
-    if (!QDir().mkpath(m_folder)) {
-        *error = QStringLiteral("Cannot create the folder %1.").arg(m_folder);
-        return false;
-    }
+Result<void> Autostart::create(const QString &executable) const {
+    if (!QDir().mkpath(m_folder))
+        return Failure{QStringLiteral("Cannot create the folder %1.").arg(m_folder)};
     QSaveFile file(entryPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *error = file.errorString();
-        return false;
-    }
-    const QString content = QStringLiteral("[Desktop Entry]\n"
-                                           "Type=Application\n"
-                                           "Name=Rotafond\n"
-                                           "Comment=Desktop wallpaper cycler\n"
-                                           "Exec=%1\n"
-                                           "Terminal=false\n"
-                                           "X-GNOME-Autostart-enabled=true\n")
-                                .arg(execValue(executable));
-    file.write(content.toUtf8());
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return Failure{file.errorString()};
+    const QByteArray content = QStringLiteral("[Desktop Entry]\n"
+                                              "Type=Application\n"
+                                              "Name=Rotafond\n"
+                                              "Comment=Desktop wallpaper cycler\n"
+                                              "Exec=%1\n"
+                                              "Terminal=false\n"
+                                              "X-GNOME-Autostart-enabled=true\n")
+                                   .arg(execValue(executable))
+                                   .toUtf8();
+    if (file.write(content) != content.size() || !file.commit())
+        return Failure{file.errorString()};
+    return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result.h"
+
 #include <QString>
 
 // The per-user autostart entry (freedesktop autostart: <config>/autostart/Rotafond.desktop).
@@ -9,9 +11,8 @@ public:
 
     QString entryPath() const;
 
-    // Writes the entry so the desktop starts `executable` at log-in. On failure
-    // returns false and says why in *error.
-    bool create(const QString &executable, QString *error) const;
+    // Writes the entry so the desktop starts `executable` at log-in.
+    Result<void> create(const QString &executable) const;
 
     // The Exec= value for a program path, quoted and escaped so any path
     // (blanks, quotes, "$", "%", backslashes) reaches the launcher intact;

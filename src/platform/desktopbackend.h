@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitors.h"
+#include "result.h"
 #include "wallpaperstyle.h"
 
 #include <QImage>
@@ -10,15 +11,8 @@
 #include <functional>
 #include <memory>
 
-struct ApplyResult {
-    bool ok = true;
-    QString error;
-
-    static ApplyResult failure(QString why) { return {false, std::move(why)}; }
-};
-
-// Tells one kind of desktop which bitmap to show and how. apply() runs on a
-// worker thread (never two at once) and may take its time.
+// Tells one kind of desktop which bitmap to show and how. apply() and clear()
+// run on a worker thread (never two at once) and may take their time.
 class DesktopBackend {
 public:
     virtual ~DesktopBackend() = default;
@@ -39,15 +33,15 @@ public:
     virtual bool spansMonitors() const { return false; }
 
     // Shows the bitmap at path; bitmap holds its pixels for backends that
-    // draw themselves. Style Clear shows no picture.
-    virtual ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) = 0;
+    // draw themselves.
+    virtual Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) = 0;
+    // Shows no picture: the desktop's plain background.
+    virtual Result<void> clear() = 0;
 };
 
 // Composes the picture one monitor shows, for its size in physical pixels,
-// and writes it beside the bitmap under a name of its own; returns the path,
-// or nothing with error set.
-using MonitorPictureWriter =
-    std::function<QString(const QString &monitor, QSize size, QString *error)>;
+// and writes it beside the bitmap under a name of its own; gives its path.
+using MonitorPictureWriter = std::function<Result<QString>(const QString &monitor, QSize size)>;
 
 // A desktop that sets every monitor on its own is given each monitor's own
 // picture, which fills it exactly.
@@ -56,9 +50,9 @@ public:
     // monitors: as the window system reports them. path is the primary
     // monitor's bitmap with the entry's style, for a monitor the desktop
     // names but the window system does not.
-    virtual ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                        const QList<Monitor> &monitors, const QString &path,
-                                        WallpaperStyle style) = 0;
+    virtual Result<void> applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                         const QList<Monitor> &monitors, const QString &path,
+                                         WallpaperStyle style) = 0;
 };
 
 // Picks the backend from ROTAFOND_DESKTOP, else XDG_CURRENT_DESKTOP; when

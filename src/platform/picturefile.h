@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -12,7 +14,7 @@
 // format by the content alone, never by a misleading suffix.
 // Opening a path on a dead network share can still block: call it where
 // blocking is allowed (a worker) or give up on it after a while.
-std::unique_ptr<QFile> openPictureFile(const QString &path, QString *error);
+Result<std::unique_ptr<QFile>> openPictureFile(const QString &path);
 
 // File-name patterns for every format the installed Qt image plugins read
 // ("*.webp", "*.tif", "*.svg", ...), in lower and upper case: a file chooser

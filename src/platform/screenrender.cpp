@@ -9,7 +9,7 @@ QImage renderScreen(const QImage &picture, QSize screen, WallpaperStyle style) {
         return picture.convertToFormat(QImage::Format_RGB32);
     QImage shown(screen, QImage::Format_RGB32);
     shown.fill(Qt::black);
-    if (style == WallpaperStyle::Clear || picture.isNull())
+    if (picture.isNull())
         return shown;
     QPainter painter(&shown);
     switch (style) {
@@ -24,7 +24,6 @@ QImage renderScreen(const QImage &picture, QSize screen, WallpaperStyle style) {
         break;
     case WallpaperStyle::Center:
     case WallpaperStyle::Unchanged:
-    case WallpaperStyle::Clear:
         painter.drawImage(QPoint((screen.width() - picture.width()) / 2,
                                  (screen.height() - picture.height()) / 2),
                           picture);

@@ -41,11 +41,10 @@ int checkPicture(const QString &path) {
         return QFileInfo(file.absolutePath()).isDir() ? FileNotFound : PathNotFound;
     if (!file.isFile() || !file.isReadable())
         return AccessDenied;
-    QString error;
-    const std::unique_ptr<QFile> picture = openPictureFile(path, &error);
+    const Result<std::unique_ptr<QFile>> picture = openPictureFile(path);
     if (!picture)
         return AccessDenied;
-    if (!QImageReader(picture.get()).canRead())
+    if (!QImageReader(picture->get()).canRead())
         return NoValidAssociation;
     return 0;
 }
@@ -104,14 +103,14 @@ bool succeeded(int result) {
 
 } // namespace
 
-bool ShellOpen::open(const QString &target, const QString &verb) {
+Result<void> ShellOpen::open(const QString &target, const QString &verb) {
     const int result = execute(target, verb);
     if (succeeded(result))
-        return true;
+        return {};
     // Nothing else is tried afterwards, so the message promises nothing more.
     m_prompter.inform(Prompter::Icon::Information, QStringLiteral("Oops ..."),
                       QStringLiteral("Can not do this!\n") + failureText(result));
-    return false;
+    return Failure{failureText(result)};
 }
 
 void ShellOpen::editOrOpen(const QString &path) {

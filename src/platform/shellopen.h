@@ -1,5 +1,7 @@
 #pragma once
 
+#include "result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +18,9 @@ public:
     explicit ShellOpen(Prompter &prompter,
                        QStringList applicationFolders = defaultApplicationFolders());
 
-    // True when the desktop took the request. Otherwise the user is told why
-    // ("Oops ...") and the result is false.
-    bool open(const QString &target, const QString &verb);
+    // Succeeds when the desktop took the request. Otherwise the user has been
+    // told why ("Oops ...") and the failure carries the reason.
+    Result<void> open(const QString &target, const QString &verb);
     // The main window's edit command: edit, and when that is refused, open.
     void editOrOpen(const QString &path);
 

@@ -37,8 +37,8 @@ QString change(const QStringList &words, WallpaperFiles &files, DesktopBackend &
                const QList<Monitor> &monitors) {
     const std::atomic_bool cancelled = false;
     if (words.value(0) == QLatin1String("clear")) {
-        const ApplyResult result = desktop.apply({}, {}, WallpaperStyle::Clear);
-        return result.ok ? QString() : result.error;
+        const Result<void> result = desktop.clear();
+        return result.ok() ? QString() : result.error();
     }
     if (words.value(0) != QLatin1String("apply") || words.size() != 3)
         return QStringLiteral("unknown command");

@@ -34,17 +34,20 @@ public:
 
     QString name() const override { return QStringLiteral("recording"); }
     bool wantsFreshFileName() const override { return freshNames; }
-    ApplyResult apply(const QString &path, const QImage &, WallpaperStyle style) override {
+    Result<void> apply(const QString &path, const QImage &, WallpaperStyle style) override {
         if (gate) {
             entered.release();
             gate->acquire();
         }
         if (fail)
-            return ApplyResult::failure(QStringLiteral("desktop gone"));
+            return Failure{QStringLiteral("desktop gone")};
         // What the desktop reads is the file, not our copy in memory.
         const QImage onDisk(path);
         shown.append({path, onDisk.size(), onDisk.isNull() ? 0 : onDisk.pixel(0, 0), style});
         return {};
+    }
+    Result<void> clear() override {
+        return fail ? Result<void>(Failure{QStringLiteral("desktop gone")}) : Result<void>();
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include <gio/gio.h>
 
+#include <functional>
 #include <utility>
 
 const GSettingsDesktopBackend::Keys GSettingsDesktopBackend::Gnome{"GNOME",
@@ -43,7 +44,6 @@ const char *pictureOptions(WallpaperStyle style) {
         return "stretched";
     case WallpaperStyle::Span:
         return "spanned";
-    case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
         break;
     }
@@ -54,8 +54,6 @@ using Write = std::pair<const char *, QByteArray>;
 
 QList<Write> writesFor(const GSettingsDesktopBackend::Keys &keys, const QString &path,
                        WallpaperStyle style, bool hasDarkKey) {
-    if (style == WallpaperStyle::Clear)
-        return {{keys.clearKey, keys.clearValue}};
     QList<Write> writes;
     if (const char *options = pictureOptions(style))
         writes.append(Write(keys.optionsKey, options));
@@ -109,24 +107,17 @@ QString rangeError(GSettingsSchema *schema, const Write &write) {
              QLatin1String(g_settings_schema_get_id(schema)));
 }
 
-} // namespace
-
-GSettingsDesktopBackend::GSettingsDesktopBackend(const Keys &keys)
-    : m_keys(keys) {}
-
-ApplyResult GSettingsDesktopBackend::apply(const QString &path, const QImage &,
-                                           WallpaperStyle style) {
+// Checks the writes the schema gives against its ranges, then makes them
+// all in one change set.
+Result<void> writeSettings(const GSettingsDesktopBackend::Keys &keys,
+                           const std::function<QList<Write>(GSettingsSchema *)> &writesFor) {
     // Opening a schema that is not installed aborts the process: look first.
     GSettingsSchemaSource *source = g_settings_schema_source_get_default();
     GSettingsSchema *schema =
-        source ? g_settings_schema_source_lookup(source, m_keys.schema, TRUE) : nullptr;
+        source ? g_settings_schema_source_lookup(source, keys.schema, TRUE) : nullptr;
     if (!schema)
-        return ApplyResult::failure(
-            QStringLiteral("The settings schema %1 is not installed.").arg(m_keys.schema));
-    const bool hasDarkKey =
-        m_keys.darkPictureKey && g_settings_schema_has_key(schema, m_keys.darkPictureKey);
-    const QList<Write> writes =
-        writesFor(m_keys, path, style, hasDarkKey) + tileShadingWrites(schema, m_keys, style);
+        return Failure{QStringLiteral("The settings schema %1 is not installed.").arg(keys.schema)};
+    const QList<Write> writes = writesFor(schema);
     QString refused;
     for (const Write &write : writes) {
         refused = rangeError(schema, write);
@@ -135,9 +126,9 @@ ApplyResult GSettingsDesktopBackend::apply(const QString &path, const QImage &,
     }
     g_settings_schema_unref(schema);
     if (!refused.isEmpty())
-        return ApplyResult::failure(refused);
+        return Failure{refused};
 
-    GSettings *settings = g_settings_new(m_keys.schema);
+    GSettings *settings = g_settings_new(keys.schema);
     GSettingsBackend *store = nullptr;
     g_object_get(settings, "backend", &store, nullptr);
     // Without dconf, GIO keeps settings in memory where no desktop sees them.
@@ -161,10 +152,30 @@ ApplyResult GSettingsDesktopBackend::apply(const QString &path, const QImage &,
     }
     g_object_unref(settings);
     if (!remembered)
-        return ApplyResult::failure(
-            QStringLiteral("No settings store is running for the desktop (dconf is missing)."));
+        return Failure{
+            QStringLiteral("No settings store is running for the desktop (dconf is missing).")};
     if (!written)
-        return ApplyResult::failure(
-            QStringLiteral("The desktop's settings %1 are locked.").arg(m_keys.schema));
+        return Failure{QStringLiteral("The desktop's settings %1 are locked.").arg(keys.schema)};
     return {};
+}
+
+} // namespace
+
+GSettingsDesktopBackend::GSettingsDesktopBackend(const Keys &keys)
+    : m_keys(keys) {}
+
+Result<void> GSettingsDesktopBackend::apply(const QString &path, const QImage &,
+                                            WallpaperStyle style) {
+    return writeSettings(m_keys, [&](GSettingsSchema *schema) {
+        const bool hasDarkKey =
+            m_keys.darkPictureKey && g_settings_schema_has_key(schema, m_keys.darkPictureKey);
+        return writesFor(m_keys, path, style, hasDarkKey) +
+               tileShadingWrites(schema, m_keys, style);
+    });
+}
+
+Result<void> GSettingsDesktopBackend::clear() {
+    return writeSettings(m_keys, [&](GSettingsSchema *) {
+        return QList<Write>{{m_keys.clearKey, m_keys.clearValue}};
+    });
 }

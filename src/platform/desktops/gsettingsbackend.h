@@ -26,7 +26,8 @@ public:
     explicit GSettingsDesktopBackend(const Keys &keys);
     QString name() const override { return QLatin1String(m_keys.desktop); }
     bool spansMonitors() const override { return true; }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
 
 private:
     Keys m_keys;

@@ -3,24 +3,31 @@
 #include "programrunner.h"
 #include "x11desktopwindow.h"
 
-ApplyResult LxdeBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
-    // Without its desktop, pcmanfm opens an error dialog and waits.
+namespace {
+
+const QString Program = QStringLiteral("pcmanfm");
+
+// Without its desktop, pcmanfm opens an error dialog and waits.
+Result<void> checkDesktopRuns() {
     if (!hasX11DesktopWindow("Pcmanfm"))
-        return ApplyResult::failure(
-            QStringLiteral("The LXDE desktop (pcmanfm --desktop) is not running."));
-    const QString program = QStringLiteral("pcmanfm");
-    switch (style) {
-    case WallpaperStyle::Clear:
-        // "color" shows the desktop's background colour alone.
-        return runProgram(program, {QStringLiteral("--wallpaper-mode"), QStringLiteral("color")});
-    case WallpaperStyle::Unchanged:
-    case WallpaperStyle::Span:
-        return runProgram(program, {QStringLiteral("--set-wallpaper"), path});
-    case WallpaperStyle::Tile:
-    case WallpaperStyle::Center:
-    case WallpaperStyle::Stretch:
-        break;
-    }
-    return runProgram(program, {QStringLiteral("--set-wallpaper"), path,
-                                QStringLiteral("--wallpaper-mode"), styleWord(style)});
+        return Failure{QStringLiteral("The LXDE desktop (pcmanfm --desktop) is not running.")};
+    return {};
+}
+
+} // namespace
+
+Result<void> LxdeBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    if (const Result<void> runs = checkDesktopRuns(); !runs)
+        return runs;
+    QStringList arguments{QStringLiteral("--set-wallpaper"), path};
+    if (const QString mode = styleWord(style); !mode.isEmpty())
+        arguments << QStringLiteral("--wallpaper-mode") << mode;
+    return runProgram(Program, arguments);
+}
+
+Result<void> LxdeBackend::clear() {
+    if (const Result<void> runs = checkDesktopRuns(); !runs)
+        return runs;
+    // "color" shows the desktop's background colour alone.
+    return runProgram(Program, {QStringLiteral("--wallpaper-mode"), QStringLiteral("color")});
 }

@@ -9,5 +9,6 @@ class LxdeBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("LXDE"); }
     bool wantsFreshFileName() const override { return false; }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
 };

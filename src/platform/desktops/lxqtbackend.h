@@ -8,5 +8,6 @@
 class LxqtBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("LXQt"); }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
 };

@@ -8,5 +8,6 @@ class NullBackend : public DesktopBackend {
 public:
     QString name() const override { return QStringLiteral("none"); }
     bool wantsFreshFileName() const override { return false; }
-    ApplyResult apply(const QString &, const QImage &, WallpaperStyle) override { return {}; }
+    Result<void> apply(const QString &, const QImage &, WallpaperStyle) override { return {}; }
+    Result<void> clear() override { return {}; }
 };

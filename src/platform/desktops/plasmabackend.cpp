@@ -27,29 +27,29 @@ int fillMode(WallpaperStyle style) {
     case WallpaperStyle::Stretch:
     case WallpaperStyle::Span:
         return 0;
-    case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
         break;
     }
     return -1;
 }
 
+QString clearScript() {
+    // An empty Image brings back Plasma's own default picture: show the
+    // plain colour plugin instead; the next picture switches back.
+    return QStringLiteral("var all = desktops();\n"
+                          "for (var i = 0; i < all.length; i++) {\n"
+                          "    var d = all[i];\n"
+                          "    d.wallpaperPlugin = \"org.kde.color\";\n"
+                          "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.color\", "
+                          "\"General\"];\n"
+                          "    d.writeConfig(\"Color\", \"0,0,0\");\n"
+                          "}\n");
+}
+
 } // namespace
 
 QString PlasmaBackend::script(const QString &path, WallpaperStyle style,
                               const QList<MonitorPicture> &monitors) {
-    if (style == WallpaperStyle::Clear) {
-        // An empty Image brings back Plasma's own default picture: show the
-        // plain colour plugin instead; the next picture switches back.
-        return QStringLiteral("var all = desktops();\n"
-                              "for (var i = 0; i < all.length; i++) {\n"
-                              "    var d = all[i];\n"
-                              "    d.wallpaperPlugin = \"org.kde.color\";\n"
-                              "    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.color\", "
-                              "\"General\"];\n"
-                              "    d.writeConfig(\"Color\", \"0,0,0\");\n"
-                              "}\n");
-    }
     QString body = QStringLiteral("var fallback = {image: %1, fillMode: %2};\nvar monitors = [\n")
                        .arg(imageUrl(path), QString::number(fillMode(style)));
     for (const MonitorPicture &monitor : monitors)
@@ -84,37 +84,38 @@ QString PlasmaBackend::script(const QString &path, WallpaperStyle style,
     return body;
 }
 
-ApplyResult PlasmaBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+Result<void> PlasmaBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
     return evaluate(script(path, style));
 }
 
-ApplyResult PlasmaBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                           const QList<Monitor> &monitors, const QString &path,
-                                           WallpaperStyle style) {
-    if (style == WallpaperStyle::Clear)
-        return apply(path, {}, style);
+Result<void> PlasmaBackend::clear() {
+    return evaluate(clearScript());
+}
+
+Result<void> PlasmaBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                            const QList<Monitor> &monitors, const QString &path,
+                                            WallpaperStyle style) {
     QList<MonitorPicture> pictures;
     for (const Monitor &monitor : monitors) {
-        QString error;
-        const QString own = writePicture(monitor.name, monitor.rect.size(), &error);
-        if (own.isEmpty())
-            return ApplyResult::failure(error);
-        pictures.append({monitor.rect, own});
+        const Result<QString> own = writePicture(monitor.name, monitor.rect.size());
+        if (!own)
+            return own;
+        pictures.append({monitor.rect, *own});
     }
     return evaluate(script(path, style, pictures));
 }
 
-ApplyResult PlasmaBackend::evaluate(const QString &script) {
+Result<void> PlasmaBackend::evaluate(const QString &script) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return ApplyResult::failure(QStringLiteral("No D-Bus session bus."));
+        return Failure{QStringLiteral("No D-Bus session bus.")};
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
         QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
     call << script;
     const QDBusMessage reply = bus.call(call, QDBus::Block, 10000);
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return ApplyResult::failure(
-            QStringLiteral("Plasma refused the wallpaper: %1").arg(reply.errorMessage()));
+        return Failure{
+            QStringLiteral("Plasma refused the wallpaper: %1").arg(reply.errorMessage())};
     return {};
 }

@@ -7,10 +7,11 @@
 class PlasmaBackend : public PerMonitorBackend {
 public:
     QString name() const override { return QStringLiteral("KDE Plasma"); }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
-    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                const QList<Monitor> &monitors, const QString &path,
-                                WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                 const QList<Monitor> &monitors, const QString &path,
+                                 WallpaperStyle style) override;
+    Result<void> clear() override;
 
     struct MonitorPicture {
         QRect rect; // where the monitor is, as the window system reports it
@@ -22,5 +23,5 @@ public:
                           const QList<MonitorPicture> &monitors = {});
 
 private:
-    static ApplyResult evaluate(const QString &script);
+    static Result<void> evaluate(const QString &script);
 };

@@ -35,13 +35,23 @@ bool isPlainForSway(const QString &text) {
     return !text.isEmpty();
 }
 
-ApplyResult checkReadable(const QString &path) {
+Result<void> checkReadable(const QString &path) {
     // sway reports success for a file it cannot open and keeps the old picture.
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable())
-        return ApplyResult::failure(
-            QStringLiteral("The wallpaper file %1 cannot be read.").arg(path));
+        return Failure{QStringLiteral("The wallpaper file %1 cannot be read.").arg(path)};
     return {};
+}
+
+// What follows "bg" in sway's output command for a picture.
+Result<QString> pictureBackground(const QString &path, WallpaperStyle style) {
+    if (const Result<void> readable = checkReadable(path); !readable)
+        return Failure{readable.error()};
+    if (!isPlainForSway(path))
+        return Failure{QStringLiteral("sway cannot be given the wallpaper %1: its path holds "
+                                      "characters sway treats as commands.")
+                           .arg(path)};
+    return QStringLiteral("\"%1\" %2").arg(path, modeName(style));
 }
 
 // Stops a swaybg this backend started and has not reaped yet, so its pid
@@ -64,40 +74,60 @@ SwayBackend::~SwayBackend() {
         stopChild(m_swaybg);
 }
 
-ApplyResult SwayBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
-    if (!qEnvironmentVariableIsEmpty("SWAYSOCK"))
-        return applyThroughSway(path, style);
-    return applyThroughSwaybg(path, style);
+Result<void> SwayBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK")) {
+        const Result<QList<Output>> outputs = listOutputs();
+        if (!outputs)
+            return outputs;
+        const Result<QString> background = pictureBackground(path, style);
+        if (!background)
+            return background;
+        return setBackgrounds(*outputs, *background);
+    }
+    if (const Result<void> readable = checkReadable(path); !readable)
+        return readable;
+    return startSwaybg({"-i", QFile::encodeName(path), "-m", modeName(style).toLatin1()});
 }
 
-ApplyResult SwayBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                         const QList<Monitor> &, const QString &path,
-                                         WallpaperStyle style) {
+Result<void> SwayBackend::clear() {
+    if (!qEnvironmentVariableIsEmpty("SWAYSOCK")) {
+        const Result<QList<Output>> outputs = listOutputs();
+        if (!outputs)
+            return outputs;
+        return setBackgrounds(*outputs, QStringLiteral("#000000 solid_color"));
+    }
+    return startSwaybg({"-c", "#000000"});
+}
+
+Result<void> SwayBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                          const QList<Monitor> &, const QString &path,
+                                          WallpaperStyle style) {
     if (qEnvironmentVariableIsEmpty("SWAYSOCK"))
         return apply(path, {}, style);
-    QList<Output> outputs;
-    if (const ApplyResult listed = listOutputs(&outputs); !listed.ok)
-        return listed;
-    for (const Output &output : outputs) {
-        QString error;
-        const QString own = writePicture(output.name, output.size, &error);
-        if (own.isEmpty())
-            return ApplyResult::failure(error);
-        if (const ApplyResult set = setBackground(output.name, own, WallpaperStyle::Stretch);
-            !set.ok)
+    const Result<QList<Output>> outputs = listOutputs();
+    if (!outputs)
+        return outputs;
+    for (const Output &output : *outputs) {
+        const Result<QString> own = writePicture(output.name, output.size);
+        if (!own)
+            return own;
+        const Result<QString> background = pictureBackground(*own, WallpaperStyle::Stretch);
+        if (!background)
+            return background;
+        if (const Result<void> set = setBackground(output.name, *background); !set)
             return set;
     }
     return {};
 }
 
-ApplyResult SwayBackend::listOutputs(QList<Output> *outputs) {
-    QString reply;
-    const ApplyResult listed = runProgram(
-        QStringLiteral("swaymsg"),
-        {QStringLiteral("-t"), QStringLiteral("get_outputs"), QStringLiteral("-r")}, &reply);
-    if (!listed.ok)
-        return listed;
-    const QJsonArray all = QJsonDocument::fromJson(reply.toUtf8()).array();
+Result<QList<SwayBackend::Output>> SwayBackend::listOutputs() {
+    const Result<QString> reply =
+        runProgram(QStringLiteral("swaymsg"),
+                   {QStringLiteral("-t"), QStringLiteral("get_outputs"), QStringLiteral("-r")});
+    if (!reply)
+        return Failure{reply.error()};
+    QList<Output> outputs;
+    const QJsonArray all = QJsonDocument::fromJson(reply->toUtf8()).array();
     for (const QJsonValue &value : all) {
         const QJsonObject output = value.toObject();
         const QString name = output.value(QLatin1String("name")).toString();
@@ -109,69 +139,44 @@ ApplyResult SwayBackend::listOutputs(QList<Output> *outputs) {
             size.transpose();
         if (output.value(QLatin1String("active")).toBool() && isPlainForSway(name) &&
             !size.isEmpty())
-            outputs->append({name, size});
+            outputs.append({name, size});
     }
-    if (outputs->isEmpty())
-        return ApplyResult::failure(
-            QStringLiteral("sway reports no screen to show the wallpaper on."));
-    return {};
+    if (outputs.isEmpty())
+        return Failure{QStringLiteral("sway reports no screen to show the wallpaper on.")};
+    return outputs;
 }
 
-ApplyResult SwayBackend::setBackground(const QString &output, const QString &path,
-                                       WallpaperStyle style) {
-    QString background = QStringLiteral("#000000 solid_color");
-    if (style != WallpaperStyle::Clear) {
-        if (const ApplyResult readable = checkReadable(path); !readable.ok)
-            return readable;
-        if (!isPlainForSway(path))
-            return ApplyResult::failure(
-                QStringLiteral("sway cannot be given the wallpaper %1: its path holds characters "
-                               "sway treats as commands.")
-                    .arg(path));
-        background = QStringLiteral("\"%1\" %2").arg(path, modeName(style));
-    }
+Result<void> SwayBackend::setBackground(const QString &output, const QString &background) {
     return runProgram(QStringLiteral("swaymsg"),
                       {QStringLiteral("output \"%1\" bg %2").arg(output, background)});
 }
 
-ApplyResult SwayBackend::applyThroughSway(const QString &path, WallpaperStyle style) {
-    QList<Output> outputs;
-    if (const ApplyResult listed = listOutputs(&outputs); !listed.ok)
-        return listed;
+Result<void> SwayBackend::setBackgrounds(const QList<Output> &outputs, const QString &background) {
     for (const Output &output : outputs)
-        if (const ApplyResult set = setBackground(output.name, path, style); !set.ok)
+        if (const Result<void> set = setBackground(output.name, background); !set)
             return set;
     return {};
 }
 
-ApplyResult SwayBackend::applyThroughSwaybg(const QString &path, WallpaperStyle style) {
-    if (style != WallpaperStyle::Clear) {
-        if (const ApplyResult readable = checkReadable(path); !readable.ok)
-            return readable;
-    }
+Result<void> SwayBackend::startSwaybg(QList<QByteArray> arguments) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("swaybg"));
     if (program.isEmpty())
-        return ApplyResult::failure(QStringLiteral("swaybg is not installed."));
-    QList<QByteArray> arguments{QFile::encodeName(program)};
-    if (style == WallpaperStyle::Clear)
-        arguments << "-c"
-                  << "#000000";
-    else
-        arguments << "-i" << QFile::encodeName(path) << "-m" << modeName(style).toLatin1();
+        return Failure{QStringLiteral("swaybg is not installed.")};
+    arguments.prepend(QFile::encodeName(program));
     QList<char *> argv;
     for (QByteArray &argument : arguments)
         argv.append(argument.data());
     argv.append(nullptr);
     pid_t pid = 0;
     if (::posix_spawn(&pid, argv.first(), nullptr, nullptr, argv.data(), environ) != 0)
-        return ApplyResult::failure(QStringLiteral("swaybg did not start."));
+        return Failure{QStringLiteral("swaybg did not start.")};
     // Give the new one time to draw before the old one goes, so the screen
     // never flashes; one that ended by then could not show the picture.
     QThread::msleep(HandoverMs);
     if (::waitpid(pid, nullptr, WNOHANG) == pid)
-        return ApplyResult::failure(
+        return Failure{
             QStringLiteral("swaybg could not show the wallpaper (no Wayland compositor it can "
-                           "draw on?)."));
+                           "draw on?).")};
     if (m_swaybg > 0)
         stopChild(m_swaybg);
     m_swaybg = pid;

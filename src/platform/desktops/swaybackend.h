@@ -19,22 +19,23 @@ public:
     ~SwayBackend() override;
     QString name() const override { return QStringLiteral("sway"); }
     bool wantsFreshFileName() const override { return false; }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
     // sway's own output names and sizes count, which XWayland does not share.
-    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                const QList<Monitor> &monitors, const QString &path,
-                                WallpaperStyle style) override;
+    Result<void> applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                 const QList<Monitor> &monitors, const QString &path,
+                                 WallpaperStyle style) override;
 
 private:
     struct Output {
         QString name;
         QSize size; // in physical pixels, as the output is turned
     };
-    static ApplyResult listOutputs(QList<Output> *outputs);
-    static ApplyResult setBackground(const QString &output, const QString &path,
-                                     WallpaperStyle style);
-    ApplyResult applyThroughSway(const QString &path, WallpaperStyle style);
-    ApplyResult applyThroughSwaybg(const QString &path, WallpaperStyle style);
+    static Result<QList<Output>> listOutputs();
+    // background: what follows "bg" in sway's output command.
+    static Result<void> setBackground(const QString &output, const QString &background);
+    static Result<void> setBackgrounds(const QList<Output> &outputs, const QString &background);
+    Result<void> startSwaybg(QList<QByteArray> arguments);
 
     pid_t m_swaybg = 0;
 };

@@ -10,9 +10,10 @@ public:
         : m_reason(std::move(reason)) {}
     QString name() const override { return QStringLiteral("unsupported"); }
     bool wantsFreshFileName() const override { return false; }
-    ApplyResult apply(const QString &, const QImage &, WallpaperStyle) override {
-        return ApplyResult::failure(m_reason);
+    Result<void> apply(const QString &, const QImage &, WallpaperStyle) override {
+        return Failure{m_reason};
     }
+    Result<void> clear() override { return Failure{m_reason}; }
 
 private:
     QString m_reason;

@@ -23,43 +23,60 @@ bool hasError(xcb_connection_t *connection, xcb_void_cookie_t cookie) {
     return error != nullptr;
 }
 
-} // namespace
-
-ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
-    const X11Connection connection;
-    xcb_screen_t *screen = connection.screen();
-    if (!screen)
-        return ApplyResult::failure(QStringLiteral("Cannot reach the X display."));
-    xcb_connection_t *c = connection.get();
-    const xcb_window_t root = screen->root;
-    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
-    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
-    for (const X11DesktopWindow &window : x11DesktopWindows(c, screen))
+// A desktop program's window over the whole screen hides the root window.
+Result<void> checkRootIsVisible(xcb_connection_t *connection, xcb_screen_t *screen) {
+    for (const X11DesktopWindow &window : x11DesktopWindows(connection, screen))
         if (window.coversScreen)
-            return ApplyResult::failure(
+            return Failure{
                 QStringLiteral("%1 draws its own desktop over the X root window, so Rotafond's "
                                "wallpaper would stay hidden under it.")
                     .arg(window.wmClass.isEmpty() ? QStringLiteral("A desktop program")
-                                                  : QString::fromLocal8Bit(window.wmClass)));
+                                                  : QString::fromLocal8Bit(window.wmClass))};
+    return {};
+}
 
-    if (style == WallpaperStyle::Clear) {
-        releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
-        xcb_delete_property(c, root, rootAtom);
-        xcb_delete_property(c, root, esetrootAtom);
-        const uint32_t black = screen->black_pixel;
-        xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &black);
-        if (hasError(c, xcb_clear_area_checked(c, 0, root, 0, 0, 0, 0)))
-            return ApplyResult::failure(
-                QStringLiteral("The X server refused to clear the wallpaper."));
-        return {};
-    }
+const QString NoDisplay = QStringLiteral("Cannot reach the X display.");
+
+} // namespace
+
+Result<void> X11RootBackend::clear() {
+    const X11Connection connection;
+    xcb_screen_t *screen = connection.screen();
+    if (!screen)
+        return Failure{NoDisplay};
+    xcb_connection_t *c = connection.get();
+    if (const Result<void> visible = checkRootIsVisible(c, screen); !visible)
+        return visible;
+    const xcb_window_t root = screen->root;
+    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
+    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
+    releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
+    xcb_delete_property(c, root, rootAtom);
+    xcb_delete_property(c, root, esetrootAtom);
+    const uint32_t black = screen->black_pixel;
+    xcb_change_window_attributes(c, root, XCB_CW_BACK_PIXEL, &black);
+    if (hasError(c, xcb_clear_area_checked(c, 0, root, 0, 0, 0, 0)))
+        return Failure{QStringLiteral("The X server refused to clear the wallpaper.")};
+    return {};
+}
+
+Result<void> X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
+    const X11Connection connection;
+    xcb_screen_t *screen = connection.screen();
+    if (!screen)
+        return Failure{NoDisplay};
+    xcb_connection_t *c = connection.get();
+    if (const Result<void> visible = checkRootIsVisible(c, screen); !visible)
+        return visible;
+    const xcb_window_t root = screen->root;
+    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
+    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
 
     if (screen->root_depth != 24 && screen->root_depth != 32)
-        return ApplyResult::failure(
-            QStringLiteral("The X screen has depth %1; only 24 and 32 are supported.")
-                .arg(screen->root_depth));
+        return Failure{QStringLiteral("The X screen has depth %1; only 24 and 32 are supported.")
+                           .arg(screen->root_depth)};
     if (xcb_get_setup(c)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
-        return ApplyResult::failure(QStringLiteral("The X server's byte order is not supported."));
+        return Failure{QStringLiteral("The X server's byte order is not supported.")};
 
     const QSize size(screen->width_in_pixels, screen->height_in_pixels);
     const QImage desktop = renderScreen(bitmap, size, style);
@@ -67,7 +84,7 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     if (hasError(c, xcb_create_pixmap_checked(c, screen->root_depth, pixmap, root,
                                               uint16_t(size.width()), uint16_t(size.height()))))
-        return ApplyResult::failure(QStringLiteral("The X server has no room for the wallpaper."));
+        return Failure{QStringLiteral("The X server has no room for the wallpaper.")};
     const xcb_gcontext_t gc = xcb_generate_id(c);
     xcb_create_gc(c, gc, pixmap, 0, nullptr);
     // Send the picture in bands that fit the server's request size.
@@ -86,12 +103,12 @@ ApplyResult X11RootBackend::apply(const QString &, const QImage &bitmap, Wallpap
     for (const xcb_atom_t atom : {rootAtom, esetrootAtom})
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom, XCB_ATOM_PIXMAP, 32, 1, &pixmap);
     if (hasError(c, xcb_change_window_attributes_checked(c, root, XCB_CW_BACK_PIXMAP, &pixmap)))
-        return ApplyResult::failure(QStringLiteral("The X server refused the wallpaper."));
+        return Failure{QStringLiteral("The X server refused the wallpaper.")};
     xcb_clear_area(c, 0, root, 0, 0, 0, 0);
     // Keep the pixmap alive after we disconnect: the root window shows it.
     // Wait for the server to have done it; requests still in flight when the
     // connection closes may be dropped.
     if (hasError(c, xcb_set_close_down_mode_checked(c, XCB_CLOSE_DOWN_RETAIN_PERMANENT)))
-        return ApplyResult::failure(QStringLiteral("The X server would not keep the wallpaper."));
+        return Failure{QStringLiteral("The X server would not keep the wallpaper.")};
     return {};
 }

@@ -11,5 +11,6 @@ public:
     QString name() const override { return QStringLiteral("X11"); }
     bool wantsFreshFileName() const override { return false; }
     bool drawsFromPixels() const override { return true; }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
 };

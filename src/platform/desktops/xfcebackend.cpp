@@ -13,7 +13,7 @@ namespace {
 
 const QString Channel = QStringLiteral("xfce4-desktop");
 
-ApplyResult setProperty(const QString &property, const QString &type, const QString &value) {
+Result<void> setProperty(const QString &property, const QString &type, const QString &value) {
     // -n creates a missing property and changes an existing one.
     return runProgram(QStringLiteral("xfconf-query"),
                       {QStringLiteral("-c"), Channel, QStringLiteral("-p"), property,
@@ -21,6 +21,7 @@ ApplyResult setProperty(const QString &property, const QString &type, const QStr
                        value});
 }
 
+// image-style: 0 no picture, 1 centred, 2 tiled, 3 stretched.
 int imageStyle(WallpaperStyle style) {
     switch (style) {
     case WallpaperStyle::Tile:
@@ -29,7 +30,6 @@ int imageStyle(WallpaperStyle style) {
         return 1;
     case WallpaperStyle::Stretch:
         return 3;
-    case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
     case WallpaperStyle::Span:
         break;
@@ -52,33 +52,43 @@ int announcedWorkspaces() {
 int workspaceCount() {
     if (const int announced = announcedWorkspaces(); announced > 0)
         return std::min(announced, 64);
-    QString configured;
-    if (runProgram(QStringLiteral("xfconf-query"),
-                   {QStringLiteral("-c"), QStringLiteral("xfwm4"), QStringLiteral("-p"),
-                    QStringLiteral("/general/workspace_count")},
-                   &configured)
-            .ok)
-        return std::clamp(configured.trimmed().toInt(), 1, 64);
+    if (const Result<QString> configured =
+            runProgram(QStringLiteral("xfconf-query"),
+                       {QStringLiteral("-c"), QStringLiteral("xfwm4"), QStringLiteral("-p"),
+                        QStringLiteral("/general/workspace_count")}))
+        return std::clamp(configured->trimmed().toInt(), 1, 64);
     return 1;
 }
 
-// Sets one monitor and workspace: its style, and its picture or plain colour.
-ApplyResult setImage(const QString &image, const QString &path, WallpaperStyle style) {
-    const QString folder = image.chopped(int(strlen("last-image")));
+QString folderOf(const QString &image) {
+    return image.chopped(int(strlen("last-image")));
+}
+
+// Sets one monitor and workspace: its style and its picture.
+Result<void> setImage(const QString &image, const QString &path, WallpaperStyle style) {
     if (style != WallpaperStyle::Unchanged) {
-        const ApplyResult styled =
-            setProperty(folder + QLatin1String("image-style"), QStringLiteral("int"),
-                        QString::number(imageStyle(style)));
-        if (!styled.ok)
+        if (const Result<void> styled =
+                setProperty(folderOf(image) + QLatin1String("image-style"), QStringLiteral("int"),
+                            QString::number(imageStyle(style)));
+            !styled)
             return styled;
     }
-    // A plain colour, not a gradient.
-    if (style == WallpaperStyle::Clear)
-        return setProperty(folder + QLatin1String("color-style"), QStringLiteral("int"),
-                           QStringLiteral("0"));
     // XFCE ignores a path it already shows: clear it first so it reloads.
-    setProperty(image, QStringLiteral("string"), QString());
+    if (const Result<void> emptied = setProperty(image, QStringLiteral("string"), QString());
+        !emptied)
+        return emptied;
     return setProperty(image, QStringLiteral("string"), path);
+}
+
+// Leaves one monitor and workspace with a plain colour, not a gradient.
+Result<void> clearImage(const QString &image) {
+    const QString folder = folderOf(image);
+    if (const Result<void> styled = setProperty(folder + QLatin1String("image-style"),
+                                                QStringLiteral("int"), QStringLiteral("0"));
+        !styled)
+        return styled;
+    return setProperty(folder + QLatin1String("color-style"), QStringLiteral("int"),
+                       QStringLiteral("0"));
 }
 
 } // namespace
@@ -86,51 +96,48 @@ ApplyResult setImage(const QString &image, const QString &path, WallpaperStyle s
 XfceBackend::XfceBackend(QStringList outputs)
     : m_outputs(std::move(outputs)) {}
 
-ApplyResult XfceBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
-    return applyToEveryImage(m_outputs, [&](const QString &, QString *shown, WallpaperStyle *as) {
-        *shown = path;
-        *as = style;
-        return ApplyResult{};
+Result<void> XfceBackend::apply(const QString &path, const QImage &, WallpaperStyle style) {
+    return forEveryImage(m_outputs, [&](const QString &image, const QString &) {
+        return setImage(image, path, style);
     });
 }
 
-ApplyResult XfceBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                         const QList<Monitor> &monitors, const QString &path,
-                                         WallpaperStyle style) {
+Result<void> XfceBackend::clear() {
+    return forEveryImage(m_outputs,
+                         [](const QString &image, const QString &) { return clearImage(image); });
+}
+
+Result<void> XfceBackend::applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                          const QList<Monitor> &monitors, const QString &path,
+                                          WallpaperStyle style) {
     QStringList outputs;
     for (const Monitor &monitor : monitors)
         outputs.append(monitor.name);
     QHash<QString, QString> written;
-    return applyToEveryImage(
-        outputs, [&](const QString &output, QString *shown, WallpaperStyle *as) {
-            const auto monitor = std::find_if(monitors.cbegin(), monitors.cend(),
-                                              [&](const Monitor &m) { return m.name == output; });
-            if (monitor == monitors.cend()) {
-                *shown = path;
-                *as = style;
-                return ApplyResult{};
-            }
-            if (!written.contains(output)) {
-                QString error;
-                written.insert(output, writePicture(output, monitor->rect.size(), &error));
-                if (written.value(output).isEmpty())
-                    return ApplyResult::failure(error);
-            }
-            *shown = written.value(output);
-            *as = WallpaperStyle::Stretch;
-            return ApplyResult{};
-        });
+    return forEveryImage(outputs, [&](const QString &image, const QString &output) {
+        const auto monitor = std::find_if(monitors.cbegin(), monitors.cend(),
+                                          [&](const Monitor &m) { return m.name == output; });
+        if (monitor == monitors.cend())
+            return setImage(image, path, style);
+        if (!written.contains(output)) {
+            const Result<QString> own = writePicture(output, monitor->rect.size());
+            if (!own)
+                return Result<void>(own);
+            written.insert(output, *own);
+        }
+        return setImage(image, written.value(output), WallpaperStyle::Stretch);
+    });
 }
 
-ApplyResult XfceBackend::applyToEveryImage(const QStringList &outputs,
-                                           const PictureFor &pictureFor) {
-    QString listing;
-    runProgram(QStringLiteral("xfconf-query"),
-               {QStringLiteral("-c"), Channel, QStringLiteral("-p"), QStringLiteral("/backdrop"),
-                QStringLiteral("-l")},
-               &listing);
+Result<void> XfceBackend::forEveryImage(const QStringList &outputs, const SetImage &set) {
+    // Before xfdesktop first ran there is no /backdrop to list: the
+    // properties are then created below.
+    const Result<QString> listing = runProgram(QStringLiteral("xfconf-query"),
+                                               {QStringLiteral("-c"), Channel, QStringLiteral("-p"),
+                                                QStringLiteral("/backdrop"), QStringLiteral("-l")});
     QStringList images;
-    for (const QString &line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString &line :
+         (listing ? *listing : QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString property = line.trimmed();
         if (property.endsWith(QLatin1String("/last-image")) && !images.contains(property))
             images.append(property);
@@ -148,18 +155,10 @@ ApplyResult XfceBackend::applyToEveryImage(const QStringList &outputs,
                 images.append(image);
         }
     if (images.isEmpty())
-        return ApplyResult::failure(
-            QStringLiteral("XFCE names no monitor to show the wallpaper on."));
+        return Failure{QStringLiteral("XFCE names no monitor to show the wallpaper on.")};
     static const QRegularExpression monitorOf(QStringLiteral("/monitor([^/]*)/"));
-    for (const QString &image : images) {
-        QString path;
-        WallpaperStyle style = WallpaperStyle::Unchanged;
-        if (const ApplyResult chosen =
-                pictureFor(monitorOf.match(image).captured(1), &path, &style);
-            !chosen.ok)
-            return chosen;
-        if (const ApplyResult set = setImage(image, path, style); !set.ok)
-            return set;
-    }
+    for (const QString &image : images)
+        if (const Result<void> done = set(image, monitorOf.match(image).captured(1)); !done)
+            return done;
     return {};
 }

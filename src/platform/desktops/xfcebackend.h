@@ -12,15 +12,16 @@ public:
     // its monitor<output> properties.
     explicit XfceBackend(QStringList outputs);
     QString name() const override { return QStringLiteral("XFCE"); }
-    ApplyResult apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
-    ApplyResult applyPerMonitor(const MonitorPictureWriter &writePicture,
-                                const QList<Monitor> &monitors, const QString &path,
-                                WallpaperStyle style) override;
+    Result<void> apply(const QString &path, const QImage &bitmap, WallpaperStyle style) override;
+    Result<void> clear() override;
+    Result<void> applyPerMonitor(const MonitorPictureWriter &writePicture,
+                                 const QList<Monitor> &monitors, const QString &path,
+                                 WallpaperStyle style) override;
 
 private:
-    using PictureFor =
-        std::function<ApplyResult(const QString &output, QString *path, WallpaperStyle *style)>;
-    ApplyResult applyToEveryImage(const QStringList &outputs, const PictureFor &pictureFor);
+    // Sets one last-image property (and what goes with it) for the output it names.
+    using SetImage = std::function<Result<void>(const QString &image, const QString &output)>;
+    Result<void> forEveryImage(const QStringList &outputs, const SetImage &set);
 
     QStringList m_outputs;
 };

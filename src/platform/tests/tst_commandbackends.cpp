@@ -23,8 +23,8 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         QFETCH(QString, says);
-        const ApplyResult result = runProgram(program, arguments, nullptr, 300);
-        QVERIFY2(!result.ok && result.error.contains(says), qPrintable(result.error));
+        const Result<void> result = runProgram(program, arguments, 300);
+        QVERIFY2(!result.ok() && result.error().contains(says), qPrintable(result.error()));
     }
 };
 

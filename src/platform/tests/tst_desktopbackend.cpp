@@ -36,7 +36,7 @@ private Q_SLOTS:
         QCOMPARE(chosen->name(), backend);
         // Told plainly, never a silent success on XWayland's unseen root.
         if (backend == "unsupported")
-            QCOMPARE(chosen->apply("/x.bmp", QImage(), WallpaperStyle::Tile).error,
+            QCOMPARE(chosen->apply("/x.bmp", QImage(), WallpaperStyle::Tile).error(),
                      "Rotafond cannot set the wallpaper on this Wayland desktop");
     }
 };

@@ -40,10 +40,9 @@ private Q_SLOTS:
                                              "height='30'><rect width='40' height='30'/></svg>") > 0
                                 : image.save(&file, format.constData()));
         file.close();
-        QString error;
-        const std::unique_ptr<QFile> opened = openPictureFile(file.fileName(), &error);
-        QVERIFY2(opened, qPrintable(error));
-        QCOMPARE(QImageReader(opened.get()).read().size(), QSize(40, 30));
+        const Result<std::unique_ptr<QFile>> opened = openPictureFile(file.fileName());
+        QVERIFY2(opened, qPrintable(opened.error()));
+        QCOMPARE(QImageReader(opened->get()).read().size(), QSize(40, 30));
     }
 };
 
