@@ -32,63 +32,63 @@ private:
     QHash<QString, bool> m_missingFolders;
 };
 
+// A picture that cannot be decoded is the entry's fault (Broken), anything
+// else the output's: then error says why.
 EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, WallpaperFiles &files,
                 DesktopBackend &desktop, const std::atomic_bool &cancelled, QString *error) {
     DesktopPicture picture(entry, primaryMonitorSize(monitors));
-    if (!picture.readHeader(error))
+    if (!picture.readHeader())
         return EntryState::Broken;
     // A desktop with one picture for all monitors gets them composed one by one.
     const bool spanned =
         desktop.drawsFromPixels() || (monitors.size() > 1 && desktop.spansMonitors());
     const WallpaperStyle style = spanned ? WallpaperStyle::Span : picture.composition().style;
+    const auto outputFailed = [error](const Result<void> &written) {
+        *error = written.error();
+        return EntryState::OutputFailed;
+    };
     if (desktop.drawsFromPixels()) {
         // Show first, then write the full bitmap that no desktop is waiting for.
-        const QImage visible = picture.desktop(monitors, error);
-        if (visible.isNull())
+        const Result<QImage> visible = picture.desktop(monitors);
+        if (!visible)
             return EntryState::Broken;
         if (cancelled)
             return EntryState::Cancelled;
-        const ApplyResult applied = desktop.apply(files.bitmapPath(), visible, style);
-        if (!applied.ok) {
-            *error = applied.error;
-            return EntryState::OutputFailed;
-        }
-        const QImage bitmap = picture.bitmap(error);
-        if (bitmap.isNull())
+        if (const Result<void> applied = desktop.apply(files.bitmapPath(), *visible, style);
+            !applied)
+            return outputFailed(applied);
+        const Result<QImage> bitmap = picture.bitmap();
+        if (!bitmap)
             return EntryState::Broken;
-        return files.writeBitmap(bitmap, error) ? EntryState::Shown : EntryState::OutputFailed;
+        const Result<void> written = files.writeBitmap(*bitmap);
+        return written ? EntryState::Shown : outputFailed(written);
     }
-    const QImage bitmap = picture.bitmap(error);
-    const QImage shown = spanned ? picture.desktop(monitors, error) : bitmap;
-    if (bitmap.isNull() || shown.isNull())
+    const Result<QImage> bitmap = picture.bitmap();
+    const Result<QImage> shown = spanned ? picture.desktop(monitors) : bitmap;
+    if (!bitmap || !shown)
         return EntryState::Broken;
     if (cancelled)
         return EntryState::Cancelled;
-    if (!files.writeBitmap(bitmap, error))
-        return EntryState::OutputFailed;
-    QString path = files.bitmapPath();
-    if (spanned)
-        path = files.freshlyNamedSpan(shown, error);
-    else if (desktop.wantsFreshFileName())
-        path = files.freshlyNamedCopy(error);
-    if (path.isEmpty())
-        return EntryState::OutputFailed;
+    if (const Result<void> written = files.writeBitmap(*bitmap); !written)
+        return outputFailed(written);
+    const Result<QString> path = spanned                        ? files.freshlyNamedSpan(*shown)
+                                 : desktop.wantsFreshFileName() ? files.freshlyNamedCopy()
+                                                                : files.bitmapPath();
+    if (!path)
+        return outputFailed(path);
     auto *perMonitor = dynamic_cast<PerMonitorBackend *>(&desktop);
-    const ApplyResult applied =
-        perMonitor
-            ? perMonitor->applyPerMonitor(
-                  [&](const QString &monitor, QSize size, QString *failure) {
-                      const QImage own =
-                          picture.desktop({{monitor, QRect(QPoint(0, 0), size)}}, failure);
-                      return own.isNull() ? QString() : files.monitorPicture(monitor, own, failure);
-                  },
-                  monitors, path, style)
-            : desktop.apply(path, shown, style);
-    if (!applied.ok) {
-        *error = applied.error;
-        return EntryState::OutputFailed;
-    }
-    return EntryState::Shown;
+    const Result<void> applied =
+        perMonitor ? perMonitor->applyPerMonitor(
+                         [&](const QString &monitor, QSize size) -> Result<QString> {
+                             const Result<QImage> own =
+                                 picture.desktop({{monitor, QRect(QPoint(0, 0), size)}});
+                             if (!own)
+                                 return Failure{own.error()};
+                             return files.monitorPicture(monitor, *own);
+                         },
+                         monitors, *path, style)
+                   : desktop.apply(*path, *shown, style);
+    return applied ? EntryState::Shown : outputFailed(applied);
 }
 
 } // namespace

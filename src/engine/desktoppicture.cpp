@@ -38,19 +38,17 @@ DesktopPicture::DesktopPicture(const WallpaperEntry &entry, QSize screen)
     , m_screen(screen)
     , m_composition(compositionFor(entry)) {}
 
-bool DesktopPicture::readHeader(QString *error) {
-    const std::unique_ptr<QFile> file = openPictureFile(m_entry.filePath, error);
+Result<void> DesktopPicture::readHeader() {
+    const Result<std::unique_ptr<QFile>> file = openPictureFile(m_entry.filePath);
     if (!file)
-        return false;
-    QImageReader reader(file.get());
+        return file;
+    QImageReader reader(file->get());
     m_natural = uprightSize(reader);
     m_format = reader.format();
     m_turned = reader.transformation() != QImageIOHandler::TransformationNone;
-    if (!m_natural.isValid() || m_natural.isEmpty()) {
-        *error = reader.errorString();
-        return false;
-    }
-    return true;
+    if (!m_natural.isValid() || m_natural.isEmpty())
+        return Failure{reader.errorString()};
+    return {};
 }
 
 QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle style) {
@@ -64,7 +62,6 @@ QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle st
                                               -((screen.height() - picture.height()) / 2)),
                                        screen));
     case WallpaperStyle::Stretch:
-    case WallpaperStyle::Clear:
     case WallpaperStyle::Unchanged:
     case WallpaperStyle::Span:
         break;
@@ -72,16 +69,19 @@ QRect DesktopPicture::visibleRect(QSize picture, QSize screen, WallpaperStyle st
     return whole;
 }
 
-QImage DesktopPicture::bitmap(QString *error) {
+Result<QImage> DesktopPicture::bitmap() {
     if (m_bitmap.isNull()) {
         const QSize size =
             m_composition.proportional ? proportionalSize(m_natural, m_screen) : QSize();
-        m_bitmap = decode(size, size, {}, error);
+        const Result<QImage> decoded = decode(size, size, {});
+        if (!decoded)
+            return decoded;
+        m_bitmap = *decoded;
     }
     return m_bitmap;
 }
 
-QImage DesktopPicture::coveringPart(QSize cover, QPoint *origin, QString *error) {
+Result<QImage> DesktopPicture::coveringPart(QSize cover, QPoint *origin) {
     const WallpaperStyle style = m_composition.style;
     if (!m_covering.isNull() && m_coveringSize.width() >= cover.width() &&
         m_coveringSize.height() >= cover.height() &&
@@ -90,40 +90,40 @@ QImage DesktopPicture::coveringPart(QSize cover, QPoint *origin, QString *error)
         *origin = m_coveringOrigin;
         return m_covering;
     }
-    const QImage part = decodeCoveringPart(cover, origin, error);
-    if (!part.isNull()) {
-        m_covering = part;
+    Result<QImage> part = decodeCoveringPart(cover, origin);
+    if (part) {
+        m_covering = *part;
         m_coveringSize = cover;
         m_coveringOrigin = *origin;
     }
     return part;
 }
 
-QImage DesktopPicture::decodeCoveringPart(QSize cover, QPoint *origin, QString *error) {
+Result<QImage> DesktopPicture::decodeCoveringPart(QSize cover, QPoint *origin) {
     *origin = QPoint(0, 0);
     if (m_composition.proportional) {
         const QSize size = proportionalSize(m_natural, cover);
-        return size == proportionalSize(m_natural, m_screen) ? bitmap(error)
-                                                             : decode(size, size, {}, error);
+        return size == proportionalSize(m_natural, m_screen) ? bitmap() : decode(size, size, {});
     }
     if (m_composition.style == WallpaperStyle::Stretch)
-        return decode(cover, {}, {}, error);
+        return decode(cover, {}, {});
     const QRect visible = visibleRect(m_natural, cover, m_composition.style);
     if (visible.size() == m_natural)
-        return bitmap(error);
+        return bitmap();
     *origin = visible.topLeft();
-    return decode({}, {}, visible, error);
+    return decode({}, {}, visible);
 }
 
-QImage DesktopPicture::desktop(const QList<Monitor> &monitors, QString *error) {
+Result<QImage> DesktopPicture::desktop(const QList<Monitor> &monitors) {
     QSize cover(0, 0);
     for (const Monitor &monitor : monitors)
         cover = cover.expandedTo(monitor.rect.size());
     // One decode serves every monitor: it covers the largest of them.
     QPoint origin;
-    const QImage part = coveringPart(cover, &origin, error);
-    if (part.isNull())
-        return {};
+    const Result<QImage> covering = coveringPart(cover, &origin);
+    if (!covering)
+        return covering;
+    const QImage &part = *covering;
     QImage desktop(desktopSize(monitors), QImage::Format_RGB32);
     desktop.fill(Qt::black);
     QPainter painter(&desktop);
@@ -148,11 +148,11 @@ QImage DesktopPicture::desktop(const QList<Monitor> &monitors, QString *error) {
     return desktop;
 }
 
-QImage DesktopPicture::decode(QSize reduceFor, QSize scaledTo, QRect clip, QString *error) const {
-    const std::unique_ptr<QFile> file = openPictureFile(m_entry.filePath, error);
+Result<QImage> DesktopPicture::decode(QSize reduceFor, QSize scaledTo, QRect clip) const {
+    const Result<std::unique_ptr<QFile>> file = openPictureFile(m_entry.filePath);
     if (!file)
-        return {};
-    QImageReader reader(file.get(), m_format);
+        return Failure{file.error()};
+    QImageReader reader(file->get(), m_format);
     reader.setAutoTransform(true);
     // Decoders clip in the file's own orientation: a turned picture is cut afterwards.
     if (clip.isValid() && !m_turned)
@@ -166,10 +166,8 @@ QImage DesktopPicture::decode(QSize reduceFor, QSize scaledTo, QRect clip, QStri
             reader.setScaledSize(reduced);
     }
     QImage image = reader.read();
-    if (image.isNull()) {
-        *error = reader.errorString();
-        return {};
-    }
+    if (image.isNull())
+        return Failure{reader.errorString()};
     if (clip.isValid() && m_turned)
         image = image.copy(clip);
     if (scaledTo.isValid() && image.size() != scaledTo)

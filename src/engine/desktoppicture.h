@@ -2,6 +2,7 @@
 
 #include "displaymode.h"
 #include "monitors.h"
+#include "result.h"
 #include "wallpaperentry.h"
 
 #include <QImage>
@@ -18,18 +19,18 @@ public:
     // screen: the primary monitor, which the bitmap is composed for.
     DesktopPicture(const WallpaperEntry &entry, QSize screen);
 
-    // Reads the picture's header; false when the file is not a readable picture.
-    bool readHeader(QString *error);
+    // Reads the picture's header; fails when the file is not a readable picture.
+    Result<void> readHeader();
 
     Composition composition() const { return m_composition; }
     QSize naturalSize() const { return m_natural; }
 
     // The bitmap the entry composes to ("Rotafond.bmp"): the picture itself, or
     // its proportional composition.
-    QImage bitmap(QString *error);
+    Result<QImage> bitmap();
     // The whole desktop: each monitor shows the entry as a screen of its own
     // size would, at its place, black between them.
-    QImage desktop(const QList<Monitor> &monitors, QString *error);
+    Result<QImage> desktop(const QList<Monitor> &monitors);
 
     // The part of a picture of the given size that a screen shows when it is
     // centred or tiled from the top-left corner.
@@ -38,11 +39,11 @@ public:
 private:
     // reduceFor: the size a JPEG's reduced decode must still cover;
     // scaledTo: the size the result is scaled to.
-    QImage decode(QSize reduceFor, QSize scaledTo, QRect clip, QString *error) const;
+    Result<QImage> decode(QSize reduceFor, QSize scaledTo, QRect clip) const;
     // What screens up to cover's size show of the picture; origin is where it
     // lies in the picture. A cover within one decoded before is served from it.
-    QImage coveringPart(QSize cover, QPoint *origin, QString *error);
-    QImage decodeCoveringPart(QSize cover, QPoint *origin, QString *error);
+    Result<QImage> coveringPart(QSize cover, QPoint *origin);
+    Result<QImage> decodeCoveringPart(QSize cover, QPoint *origin);
 
     WallpaperEntry m_entry;
     QSize m_screen;

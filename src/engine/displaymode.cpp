@@ -1,24 +1,11 @@
 #include "displaymode.h"
 
-WallpaperStyle styleFromText(const QString &text) {
-    if (text == QLatin1String("Tile"))
-        return WallpaperStyle::Tile;
-    if (text == QLatin1String("Center"))
-        return WallpaperStyle::Center;
-    if (text == QLatin1String("Stretch"))
-        return WallpaperStyle::Stretch;
-    if (text == QLatin1String("Clear"))
-        return WallpaperStyle::Clear;
-    return WallpaperStyle::Unchanged;
-}
-
-QString displayMode(const WallpaperEntry &entry) {
-    // There is no tiled-and-stretched code: a resized tiled entry is "TP".
+DisplayMode displayMode(const WallpaperEntry &entry) {
     if (entry.tiled)
-        return entry.resize ? QStringLiteral("TP") : QStringLiteral("TN");
+        return entry.resize ? DisplayMode::TP : DisplayMode::TN;
     if (!entry.resize)
-        return QStringLiteral("SN");
-    return entry.proportional ? QStringLiteral("SP") : QStringLiteral("SS");
+        return DisplayMode::SN;
+    return entry.proportional ? DisplayMode::SP : DisplayMode::SS;
 }
 
 Composition compositionFor(const WallpaperEntry &entry) {
@@ -31,6 +18,6 @@ Composition compositionFor(const WallpaperEntry &entry) {
     return {false, WallpaperStyle::Stretch};
 }
 
-QString appliedDisplayMode(const WallpaperEntry &entry) {
-    return entry.resize && !entry.proportional ? QStringLiteral("SS") : displayMode(entry);
+DisplayMode appliedDisplayMode(const WallpaperEntry &entry) {
+    return entry.resize && !entry.proportional ? DisplayMode::SS : displayMode(entry);
 }

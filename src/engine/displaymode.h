@@ -3,18 +3,22 @@
 #include "wallpaperentry.h"
 #include "wallpaperstyle.h"
 
-#include <QString>
+// An entry's display settings as one of five modes, named by their two-letter
+// codes: the first letter T(iled) or S(ingle image), the second N(o
+// resizing), P(roportional) or S(tretched). There is no tiled-and-stretched
+// mode.
+enum class DisplayMode { TN, TP, SN, SP, SS };
 
-// "Tile", "Center", "Stretch", "Clear", compared exactly; any other text sets
-// the bitmap and leaves the desktop's style as it is.
-WallpaperStyle styleFromText(const QString &text);
+inline bool isTiled(DisplayMode mode) {
+    return mode == DisplayMode::TN || mode == DisplayMode::TP;
+}
 
-// The two-letter code of an entry's display settings: "TN", "TP", "SN", "SP", "SS".
-QString displayMode(const WallpaperEntry &entry);
+// The mode of an entry's flags: a tiled entry that is resized is TP.
+DisplayMode displayMode(const WallpaperEntry &entry);
 
 // The mode the desktop really shows: a resized, non-proportional entry is
 // stretched even when its tiled flag is set.
-QString appliedDisplayMode(const WallpaperEntry &entry);
+DisplayMode appliedDisplayMode(const WallpaperEntry &entry);
 
 // What becomes the wallpaper for an entry: the picture itself or its
 // proportional composition, and the style the desktop is told.

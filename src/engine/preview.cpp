@@ -19,32 +19,32 @@ int tileCount(float covered, float tile) {
 }
 
 // Lays the picture out on the preview as the display mode lays it out on the screen.
-void drawLayout(QImage &preview, const QImage &picture, QSize natural, const QString &mode,
+void drawLayout(QImage &preview, const QImage &picture, QSize natural, DisplayMode mode,
                 QSize screen, qreal ratio) {
     const float w = float(natural.width());
     const float h = float(natural.height());
     const float s = float(screen.width()) / PreviewWidth;
     const float r = h / w;
-    const bool proportionalFill = mode == QLatin1String("TP") || mode == QLatin1String("SP");
+    const bool proportionalFill = mode == DisplayMode::TP || mode == DisplayMode::SP;
 
-    float tw = w / s; // "TN", "SN": the picture's real size relative to the screen
+    float tw = w / s; // TN, SN: the picture's real size relative to the screen
     float th = h / s;
     if (proportionalFill) {
         tw = r < PreviewAspect ? PreviewWidth : PreviewHeight / r;
         th = r < PreviewAspect ? PreviewWidth * r : PreviewHeight;
-    } else if (mode == QLatin1String("SS")) {
+    } else if (mode == DisplayMode::SS) {
         tw = PreviewWidth;
         th = PreviewHeight;
     }
     const QSize drawn(std::max(1, roundHalfEven(tw)), std::max(1, roundHalfEven(th)));
     const QImage scaled = stretchIntoSurface(picture, (QSizeF(drawn) * ratio).toSize());
 
-    if (mode.startsWith(QLatin1Char('T'))) {
-        // "TN" repeats as often as on the real desktop, "TP" as often as the area needs.
-        const int columns = mode == QLatin1String("TN") ? tileCount(float(screen.width()), w)
-                                                        : tileCount(PreviewWidth, tw);
-        const int rows = mode == QLatin1String("TN") ? tileCount(float(screen.height()), h)
-                                                     : tileCount(PreviewHeight, th);
+    if (isTiled(mode)) {
+        // TN repeats as often as on the real desktop, TP as often as the area needs.
+        const int columns = mode == DisplayMode::TN ? tileCount(float(screen.width()), w)
+                                                    : tileCount(PreviewWidth, tw);
+        const int rows = mode == DisplayMode::TN ? tileCount(float(screen.height()), h)
+                                                 : tileCount(PreviewHeight, th);
         // Tiles sit at multiples of the size they are drawn at, so they meet
         // without a gap.
         for (int column = 0; column < columns; ++column)
@@ -59,7 +59,7 @@ void drawLayout(QImage &preview, const QImage &picture, QSize natural, const QSt
 
 } // namespace
 
-QImage drawPreviewEffect(const QImage &picture, QSize natural, const QString &mode, QSize screen,
+QImage drawPreviewEffect(const QImage &picture, QSize natural, DisplayMode mode, QSize screen,
                          qreal ratio) {
     // The layout is worked out in preview pixels; only the drawing is at ratio.
     QImage preview((QSizeF(PreviewWidth, PreviewHeight) * ratio).toSize(), QImage::Format_RGB32);

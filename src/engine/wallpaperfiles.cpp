@@ -58,26 +58,19 @@ QString WallpaperFiles::getWindowsFolder() const {
     return addBackslash(m_dataFolder);
 }
 
-bool WallpaperFiles::writeBitmap(const QImage &bitmap, QString *error) const {
-    return writeImage(bitmapPath(), bitmap, error);
+Result<void> WallpaperFiles::writeBitmap(const QImage &bitmap) const {
+    return writeImage(bitmapPath(), bitmap);
 }
 
-bool WallpaperFiles::writeImage(const QString &path, const QImage &bitmap, QString *error) const {
+Result<void> WallpaperFiles::writeImage(const QString &path, const QImage &bitmap) const {
     const QString folder = getWindowsFolder();
-    if (!QFileInfo(folder).isDir()) {
-        *error = QStringLiteral("Cannot create the folder %1.").arg(folder);
-        return false;
-    }
+    if (!QFileInfo(folder).isDir())
+        return Failure{QStringLiteral("Cannot create the folder %1.").arg(folder)};
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    if (!writeBmp(file, bitmap) || !file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
-    }
-    return true;
+    if (!file.open(QIODevice::WriteOnly) || !writeBmp(file, bitmap) || !file.commit())
+        return Failure{
+            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString())};
+    return {};
 }
 
 namespace {
@@ -108,16 +101,18 @@ QList<NumberedCopy> numberedCopies(const QDir &folder) {
 
 } // namespace
 
-QString WallpaperFiles::freshlyNamedSpan(const QImage &desktop, QString *error) {
+Result<QString> WallpaperFiles::freshlyNamedSpan(const QImage &desktop) {
     const QString span = getWindowsFolder() + QStringLiteral("Rotafond-spanned.bmp");
-    return writeImage(span, desktop, error) ? freshlyNamedCopy(span, error) : QString();
+    if (const Result<void> written = writeImage(span, desktop); !written)
+        return Failure{written.error()};
+    return freshlyNamedCopy(span);
 }
 
-QString WallpaperFiles::freshlyNamedCopy(QString *error) {
-    return freshlyNamedCopy(bitmapPath(), error);
+Result<QString> WallpaperFiles::freshlyNamedCopy() {
+    return freshlyNamedCopy(bitmapPath());
 }
 
-QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) {
+Result<QString> WallpaperFiles::freshlyNamedCopy(const QString &source) {
     const QString folder = getWindowsFolder();
     // A desktop may keep the picture it once read under a name for as long as
     // it runs (GNOME Shell does), so a name is never handed out twice: the
@@ -137,16 +132,12 @@ QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) 
     QFile::remove(copy);
     // A hard link costs nothing; a copy serves where links are not allowed.
     if (::link(QFile::encodeName(source).constData(), QFile::encodeName(copy).constData()) != 0 &&
-        !QFile::copy(source, copy)) {
-        *error = QStringLiteral("Cannot write %1.").arg(copy);
-        return {};
-    }
+        !QFile::copy(source, copy))
+        return Failure{QStringLiteral("Cannot write %1.").arg(copy)};
     QSaveFile last(lastName);
     if (!last.open(QIODevice::WriteOnly) || last.write(QByteArray::number(m_generation)) < 0 ||
-        !last.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(lastName, last.errorString());
-        return {};
-    }
+        !last.commit())
+        return Failure{QStringLiteral("Cannot write %1: %2").arg(lastName, last.errorString())};
     // The desktop may still be fading from the previous one; older ones go.
     for (const NumberedCopy &old : existing)
         if (old.number < m_generation - 1)
@@ -154,8 +145,8 @@ QString WallpaperFiles::freshlyNamedCopy(const QString &source, QString *error) 
     return copy;
 }
 
-QString WallpaperFiles::monitorPicture(const QString &monitor, const QImage &picture,
-                                       QString *error) const {
+Result<QString> WallpaperFiles::monitorPicture(const QString &monitor,
+                                               const QImage &picture) const {
     QString safeName = monitor;
     for (QChar &c : safeName)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
@@ -165,5 +156,7 @@ QString WallpaperFiles::monitorPicture(const QString &monitor, const QImage &pic
         getWindowsFolder() +
         (m_generation > 0 ? QStringLiteral("Rotafond-%1-%2.bmp").arg(m_generation).arg(safeName)
                           : QStringLiteral("Rotafond-%1.bmp").arg(safeName));
-    return writeImage(path, picture, error) ? path : QString();
+    if (const Result<void> written = writeImage(path, picture); !written)
+        return Failure{written.error()};
+    return path;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "paths.h"
+#include "result.h"
 
 #include <QImage>
 #include <QString>
@@ -23,24 +24,24 @@ public:
 
     // Writes "Rotafond.bmp" through a temporary file and a rename, so a desktop
     // never reads half a picture.
-    bool writeBitmap(const QImage &bitmap, QString *error) const;
+    Result<void> writeBitmap(const QImage &bitmap) const;
 
     // Desktops that cache by file name (or ignore a setting that did not
     // change) are given a link to the bitmap under a name never handed out
     // before, also across runs; the previous one is kept, older ones go.
-    // Returns the path to hand to such a desktop.
-    QString freshlyNamedCopy(QString *error);
+    // Gives the path to hand to such a desktop.
+    Result<QString> freshlyNamedCopy();
     // The picture of the whole desktop for a desktop that spans one picture
     // over all monitors, written beside the bitmap and freshly named.
-    QString freshlyNamedSpan(const QImage &desktop, QString *error);
+    Result<QString> freshlyNamedSpan(const QImage &desktop);
     // The picture one monitor shows, for desktops that set each monitor on its
     // own: named after the monitor and the last freshly named copy, so it is
     // new with every change and goes with that copy.
-    QString monitorPicture(const QString &monitor, const QImage &picture, QString *error) const;
+    Result<QString> monitorPicture(const QString &monitor, const QImage &picture) const;
 
 private:
-    bool writeImage(const QString &path, const QImage &bitmap, QString *error) const;
-    QString freshlyNamedCopy(const QString &source, QString *error);
+    Result<void> writeImage(const QString &path, const QImage &bitmap) const;
+    Result<QString> freshlyNamedCopy(const QString &source);
 
     QString m_dataFolder;
     qint64 m_generation = 0;

@@ -10,11 +10,10 @@
 #include <climits>
 
 MeasuredPicture measurePicture(const QString &path) {
-    QString error;
-    const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+    const Result<std::unique_ptr<QFile>> file = openPictureFile(path);
     if (!file)
         return {path, {}, QStringLiteral("%1 is not a readable file.").arg(path)};
-    QImageReader reader(file.get());
+    QImageReader reader(file->get());
     const QSize size = uprightSize(reader);
     // A header alone can lie; a file whose format we cannot even identify is no picture.
     if (!size.isValid() || size.isEmpty() || !reader.canRead())

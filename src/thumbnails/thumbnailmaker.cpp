@@ -84,11 +84,10 @@ Thumbnail makeThumbnail(const QString &path, const ThumbnailCache &cache, QSize 
         return thumbnail;
     }
 
-    QString error;
-    const std::unique_ptr<QFile> opened = openPictureFile(path, &error);
+    const Result<std::unique_ptr<QFile>> opened = openPictureFile(path);
     if (!opened)
         return {};
-    QImageReader reader(opened.get());
+    QImageReader reader(opened->get());
     // The content's format, asked before anything else is read.
     if (isIconOrCursor(path, reader.format()))
         return {};

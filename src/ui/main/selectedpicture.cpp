@@ -14,11 +14,10 @@ SelectedPicture SelectedPicture::load(const QString &path, int limit) {
         result.state = fileIsDefinitelyGone(path) ? State::Gone : State::Unreachable;
         return result;
     }
-    QString error;
-    const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+    const Result<std::unique_ptr<QFile>> file = openPictureFile(path);
     if (!file)
         return result;
-    QImageReader reader(file.get());
+    QImageReader reader(file->get());
     result.naturalSize = uprightSize(reader);
     if (result.naturalSize.isValid() &&
         std::max(result.naturalSize.width(), result.naturalSize.height()) > limit)

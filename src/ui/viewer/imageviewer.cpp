@@ -20,11 +20,10 @@ namespace {
 // The picture at the size the viewer shows it on a screen; null when the
 // file is no picture.
 QImage decodeToShow(const QString &path, QSize screen) {
-    QString error;
-    const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+    const Result<std::unique_ptr<QFile>> file = openPictureFile(path);
     if (!file)
         return {};
-    QImageReader reader(file.get());
+    QImageReader reader(file->get());
     const QSize natural = uprightSize(reader);
     if (!natural.isValid() || natural.isEmpty() || !reader.canRead())
         return {};
