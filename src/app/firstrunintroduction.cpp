@@ -63,9 +63,8 @@ void FirstRunIntroduction::offerAutostart() {
     if (m_prompter.show(Prompter::Icon::Question, title, shortcutOfferText(),
                         Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
         return;
-    QString error;
-    if (!m_autostart.create(m_executable, &error))
+    if (const Result<void> created = m_autostart.create(m_executable); !created)
         m_prompter.inform(Prompter::Icon::Warning, title,
                           QStringLiteral("The autostart entry could not be created:\n%1\n%2")
-                              .arg(m_autostart.entryPath(), error));
+                              .arg(m_autostart.entryPath(), created.error()));
 }

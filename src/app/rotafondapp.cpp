@@ -39,9 +39,6 @@ RotafondApp::RotafondApp(const AppPaths &paths, const SettingsEnvironment &envir
         saveEverything();
         // A change still running is dropped: the program ends within moments.
         m_cycle.finish(1200);
-        if (!m_settings.sync())
-            qWarning("Rotafond: the settings and the wallpaper list could not be saved to %s",
-                     qPrintable(m_settings.filePath()));
     });
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &RotafondApp::saveEverything);
     connect(&m_quitSignals, &QuitSignals::quitRequested, qApp, &QCoreApplication::quit);
@@ -72,16 +69,19 @@ bool RotafondApp::start(StartAction action) {
 void RotafondApp::saveEverything() {
     // Before the list is loaded there is nothing of ours to save, and saving
     // the empty list would wipe the stored one (a second copy ends this way).
-    if (m_mainWindow) {
-        m_autosaver.flush();
-        m_settings.write(
-            SettingsKeys::MainWindowSize,
-            QStringLiteral("%1 x %2").arg(m_mainWindow->width()).arg(m_mainWindow->height()));
-    }
+    if (!m_mainWindow)
+        return;
+    m_settings.write(
+        SettingsKeys::MainWindowSize,
+        QStringLiteral("%1 x %2").arg(m_mainWindow->width()).arg(m_mainWindow->height()));
     if (m_browser && m_browser->isVisible())
         m_browser->rememberGeometry();
     if (m_defaults)
         m_defaults->save();
+    // The list last: flushing it waits until the disk holds everything.
+    if (!m_autosaver.flush())
+        qWarning("Rotafond: the settings and the wallpaper list could not be saved to %s",
+                 qPrintable(m_settings.filePath()));
 }
 
 void RotafondApp::showSplash() {
@@ -336,8 +336,12 @@ void RotafondApp::showAbout(QWidget *owner) {
         m_about->activateWindow();
         return;
     }
-    AboutBox box([this](const QString &link) { m_shell.open(link, QStringLiteral("open")); },
-                 owner);
+    // A link that does not open has been explained to the user; the box stays as it is.
+    AboutBox box(
+        [this](const QString &link) {
+            static_cast<void>(m_shell.open(link, QStringLiteral("open")));
+        },
+        owner);
     m_about = &box;
     m_cycle.hold();
     box.exec();

@@ -11,6 +11,7 @@ public:
     // the run; returns the number of entries.
     virtual int loadMainWindow() = 0;
     virtual void loadDefaultsDialog() = 0;
+    // On a desktop without a tray the window stays minimised on the task bar instead.
     virtual void minimizeToTray() = 0;
 
     // While set, the change timer does nothing.
