@@ -8,6 +8,7 @@
 #include <QStyleOptionButton>
 
 #include <algorithm>
+#include <utility>
 
 QString shortenCaption(const QString &name, const QFontMetrics &metrics, int cellWidth) {
     int limit = cellWidth - 15;
@@ -48,12 +49,24 @@ void ThumbnailStrip::clear() {
     viewport()->update();
 }
 
+namespace {
+
+// A JPEG keeps a folder of thousands of cells small; without the plugin the
+// built-in PNG serves, larger. Empty only when nothing can encode the canvas.
+QByteArray compressed(const QImage &canvas) {
+    for (const auto &[format, quality] : {std::pair("JPG", 92), std::pair("PNG", -1)}) {
+        QByteArray data;
+        QBuffer buffer(&data);
+        if (buffer.open(QIODevice::WriteOnly) && canvas.save(&buffer, format, quality))
+            return data;
+    }
+    return {};
+}
+
+} // namespace
+
 void ThumbnailStrip::append(const QString &tag, const QImage &canvas) {
-    Cell cell{tag, {}};
-    QBuffer buffer(&cell.compressed);
-    buffer.open(QIODevice::WriteOnly);
-    canvas.save(&buffer, "JPG", 92);
-    m_cells.append(cell);
+    m_cells.append({tag, compressed(canvas)});
     m_decoded.insert(count() - 1, new QImage(canvas));
     updateScrollRange();
     viewport()->update(visualCellRect(count() - 1));
@@ -62,7 +75,7 @@ void ThumbnailStrip::append(const QString &tag, const QImage &canvas) {
 QImage ThumbnailStrip::picture(int index) const {
     if (QImage *image = m_decoded.object(index))
         return *image;
-    auto *image = new QImage(QImage::fromData(m_cells.at(index).compressed, "JPG"));
+    auto *image = new QImage(QImage::fromData(m_cells.at(index).compressed));
     const QImage copy = *image;
     m_decoded.insert(index, image);
     return copy;
