@@ -22,9 +22,7 @@ public:
 
     bool ok() const { return m_value.has_value(); }
     explicit operator bool() const { return ok(); }
-    // Only when ok().
-    const T &value() const { return *m_value; }
-    T &value() { return *m_value; }
+    // The value; only when ok().
     const T &operator*() const { return *m_value; }
     const T *operator->() const { return &*m_value; }
     // Empty when ok().
