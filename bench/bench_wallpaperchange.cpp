@@ -58,7 +58,8 @@ public:
                                  const QList<Monitor> &monitors, const QString &,
                                  WallpaperStyle) override {
         for (const Monitor &monitor : monitors) {
-            if (const Result<QString> written = writePicture(monitor.name, monitor.rect.size()); !written)
+            if (const Result<QString> written = writePicture(monitor.name, monitor.rect.size());
+                !written)
                 return written;
         }
         appliedAt = clock.nsecsElapsed();

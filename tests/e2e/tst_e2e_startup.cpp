@@ -17,8 +17,9 @@ private Q_SLOTS:
         QVERIFY(deep.save(entries.last().filePath));
         {
             SettingsStore settings(configFile(), {});
-            QVERIFY(WallpaperListStore(settings).save(entries));
+            WallpaperListStore(settings).save(entries);
             settings.write(SettingsKeys::NextFile, 1);
+            QVERIFY(settings.sync());
         }
         QProcess *first = start();
         const qint64 pid = first->processId();

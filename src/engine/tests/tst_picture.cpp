@@ -38,9 +38,11 @@ private Q_SLOTS:
         }
         // Decoded as a change decodes an unresized entry.
         DesktopPicture picture({writer.fileName(), false, false, false}, QSize(1, 1));
-        QString error;
-        QVERIFY2(picture.readHeader(&error), qPrintable(error));
-        QCOMPARE(picture.bitmap(&error).size(), size);
+        const Result<void> header = picture.readHeader();
+        QVERIFY2(header, qPrintable(header.error()));
+        const Result<QImage> bitmap = picture.bitmap();
+        QVERIFY2(bitmap, qPrintable(bitmap.error()));
+        QCOMPARE(bitmap->size(), size);
     }
 
     void job_givesUpOnAPathThatDoesNotAnswer_data() {

@@ -15,24 +15,25 @@ class TestPreview : public QObject {
 
 private Q_SLOTS:
     void layout_data() {
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<DisplayMode>("mode");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QRect>("expected");
         const QRect all(0, 0, 184, 138);
-        QTest::newRow("TN 300: cut at the edges") << "TN" << QSize(300, 300) << all;
+        QTest::newRow("TN 300: cut at the edges") << DisplayMode::TN << QSize(300, 300) << all;
         QTest::newRow("TN 1000x700: strips stay black")
-            << "TN" << QSize(1000, 700) << QRect(0, 0, 180, 126);
-        QTest::newRow("TP 300x400: two columns") << "TP" << QSize(300, 400) << all;
-        QTest::newRow("SP 800x400") << "SP" << QSize(800, 400) << QRect(0, 23, 184, 92);
-        QTest::newRow("SP 1000x900") << "SP" << QSize(1000, 900) << QRect(15, 0, 153, 138);
+            << DisplayMode::TN << QSize(1000, 700) << QRect(0, 0, 180, 126);
+        QTest::newRow("TP 300x400: two columns") << DisplayMode::TP << QSize(300, 400) << all;
+        QTest::newRow("SP 800x400") << DisplayMode::SP << QSize(800, 400) << QRect(0, 23, 184, 92);
+        QTest::newRow("SP 1000x900")
+            << DisplayMode::SP << QSize(1000, 900) << QRect(15, 0, 153, 138);
         QTest::newRow("SN 512x384: half to even")
-            << "SN" << QSize(512, 384) << QRect(46, 34, 92, 69);
-        QTest::newRow("SN larger than the screen") << "SN" << QSize(2048, 1536) << all;
-        QTest::newRow("SS") << "SS" << QSize(31, 977) << all;
-        QTest::newRow("SN 1x1") << "SN" << QSize(1, 1) << QRect(92, 69, 1, 1);
+            << DisplayMode::SN << QSize(512, 384) << QRect(46, 34, 92, 69);
+        QTest::newRow("SN larger than the screen") << DisplayMode::SN << QSize(2048, 1536) << all;
+        QTest::newRow("SS") << DisplayMode::SS << QSize(31, 977) << all;
+        QTest::newRow("SN 1x1") << DisplayMode::SN << QSize(1, 1) << QRect(92, 69, 1, 1);
     }
     void layout() {
-        QFETCH(QString, mode);
+        QFETCH(DisplayMode, mode);
         QFETCH(QSize, picture);
         QImage solid(picture, QImage::Format_RGB32);
         solid.fill(Qt::red);
@@ -48,17 +49,18 @@ private Q_SLOTS:
     }
 
     void tiles_areCopiesOfOneScaledTile_data() {
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<DisplayMode>("mode");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QPoint>("secondTile");
-        QTest::newRow("TN 300") << "TN" << QSize(300, 300) << QPoint(54, 54);
+        QTest::newRow("TN 300") << DisplayMode::TN << QSize(300, 300) << QPoint(54, 54);
         // 46.36 preview pixels wide, drawn 46: the third tile follows without a gap.
-        QTest::newRow("TN 258, third column") << "TN" << QSize(258, 258) << QPoint(92, 0);
-        QTest::newRow("TP 300x400") << "TP" << QSize(300, 400) << QPoint(104, 0);
-        QTest::newRow("TP 800x400") << "TP" << QSize(800, 400) << QPoint(0, 92);
+        QTest::newRow("TN 258, third column")
+            << DisplayMode::TN << QSize(258, 258) << QPoint(92, 0);
+        QTest::newRow("TP 300x400") << DisplayMode::TP << QSize(300, 400) << QPoint(104, 0);
+        QTest::newRow("TP 800x400") << DisplayMode::TP << QSize(800, 400) << QPoint(0, 92);
     }
     void tiles_areCopiesOfOneScaledTile() {
-        QFETCH(QString, mode);
+        QFETCH(DisplayMode, mode);
         QFETCH(QSize, picture);
         QFETCH(QPoint, secondTile);
         const QImage preview = drawPreviewEffect(gradientPicture(picture), picture, mode, Screen);

@@ -34,8 +34,8 @@ private Q_SLOTS:
         const WallpaperFiles files(dir.filePath("deep/data/Rotafond"));
         QImage image(4, 4, QImage::Format_ARGB32);
         image.fill(qRgba(10, 20, 30, 0));
-        QString error;
-        QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
+        const Result<void> written = files.writeBitmap(image);
+        QVERIFY2(written, qPrintable(written.error()));
         QCOMPARE(files.bitmapPath(), dir.filePath("deep/data/Rotafond/Rotafond.bmp"));
         QCOMPARE(QImage(files.bitmapPath()).pixel(0, 0), qRgb(10, 20, 30));
         // Nothing half-written is left beside it.
@@ -59,13 +59,15 @@ private Q_SLOTS:
         const auto change = [&](WallpaperFiles &files) {
             QImage image(2, 2, QImage::Format_RGB32);
             image.fill(qRgb(++colour * 20, 0, 0));
-            QString error;
-            QVERIFY2(files.writeBitmap(image, &error), qPrintable(error));
+            QVERIFY(files.writeBitmap(image));
             // The copy and each monitor's own picture are new with every change.
-            const QStringList names{files.freshlyNamedCopy(&error),
-                                    files.monitorPicture("HDMI-A-1", image, &error),
-                                    files.monitorPicture("DP 2/x", image, &error)};
-            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QStringList names;
+            for (const Result<QString> &name :
+                 {files.freshlyNamedCopy(), files.monitorPicture("HDMI-A-1", image),
+                  files.monitorPicture("DP 2/x", image)}) {
+                QVERIFY2(name, qPrintable(name.error()));
+                names.append(*name);
+            }
             QVERIFY(QRegularExpression("/Rotafond-[0-9]+\\.bmp$").match(names[0]).hasMatch());
             QCOMPARE(QImage(names[0]).pixel(0, 0), qRgb(colour * 20, 0, 0));
             for (const QString &name : names) {

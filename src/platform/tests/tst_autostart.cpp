@@ -40,8 +40,8 @@ private Q_SLOTS:
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const Autostart autostart(dir.filePath("config/autostart"));
-        QString error;
-        QVERIFY2(autostart.create(program, &error), qPrintable(error));
+        const Result<void> created = autostart.create(program);
+        QVERIFY2(created, qPrintable(created.error()));
         for (const QStringList &command :
              {QStringList{"desktop-file-validate"}, {"gio", "launch"}}) {
             QProcess process;
@@ -60,9 +60,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QFile blocker(dir.filePath("autostart"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        QString error;
-        QVERIFY(!Autostart(blocker.fileName()).create("/usr/bin/rotafond", &error));
-        QVERIFY(!error.isEmpty());
+        const Result<void> created = Autostart(blocker.fileName()).create("/usr/bin/rotafond");
+        QVERIFY(!created && !created.error().isEmpty());
     }
 };
 

@@ -41,14 +41,14 @@ QString waitUntilShown(const QString &mode, const Picture &picture = {}) {
 // then waits for it unless told not to: empty when shown, else why not.
 QString change(WallpaperFiles &files, DesktopBackend &backend, const Picture &picture,
                WallpaperStyle style, bool wait = true) {
-    QString error;
-    if (!files.writeBitmap(twoColourPicture(picture.left, picture.right), &error))
-        return error;
-    const QString path =
-        backend.wantsFreshFileName() ? files.freshlyNamedCopy(&error) : files.bitmapPath();
-    const ApplyResult applied =
-        path.isEmpty() ? ApplyResult::failure(error) : backend.apply(path, {}, style);
-    return !applied.ok || !wait ? applied.error : waitUntilShown(styleWord(style), picture);
+    if (const Result<void> written =
+            files.writeBitmap(twoColourPicture(picture.left, picture.right));
+        !written)
+        return written.error();
+    const Result<QString> path =
+        backend.wantsFreshFileName() ? files.freshlyNamedCopy() : files.bitmapPath();
+    const Result<void> applied = path ? backend.apply(*path, {}, style) : Result<void>(path);
+    return !applied || !wait ? applied.error() : waitUntilShown(styleWord(style), picture);
 }
 
 // A profile from an older XFCE: per-number monitors only, which xfdesktop
@@ -156,12 +156,11 @@ private Q_SLOTS:
         QCOMPARE(change(*files, *backend, First, WallpaperStyle::Tile), QString());
         // New contents under the name the desktop shows.
         for (const Picture &picture : tool.isEmpty() ? QList<Picture>() : QList{First, Second}) {
-            QString error;
-            QVERIFY(files->writeBitmap(twoColourPicture(picture.left, picture.right), &error));
-            QVERIFY(backend->apply(files->bitmapPath(), {}, WallpaperStyle::Stretch).ok);
+            QVERIFY(files->writeBitmap(twoColourPicture(picture.left, picture.right)));
+            QVERIFY(backend->apply(files->bitmapPath(), {}, WallpaperStyle::Stretch));
             QCOMPARE(waitUntilShown("stretch", picture), QString());
         }
-        QVERIFY(backend->apply({}, {}, WallpaperStyle::Clear).ok);
+        QVERIFY(backend->clear());
         QCOMPARE(waitUntilShown("clear"), QString());
         QCOMPARE(change(*files, *backend, Second, WallpaperStyle::Center), QString());
         if (tool.isEmpty())

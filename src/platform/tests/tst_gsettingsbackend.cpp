@@ -76,36 +76,36 @@ private Q_SLOTS:
         for (const auto &[style, options] : {std::pair{WallpaperStyle::Center, "'centered'"},
                                              {WallpaperStyle::Stretch, "'stretched'"},
                                              {WallpaperStyle::Tile, "'wallpaper'"}}) {
-            QCOMPARE(backend.apply(folder + options, QImage(), style).error, QString());
+            QCOMPARE(backend.apply(folder + options, QImage(), style).error(), QString());
             shows(options, options, style == WallpaperStyle::Tile ? tiledShading : "'solid'");
         }
         QCOMPARE(get(keys->schema, "secondary-color"),
                  tiledShading == "'solid'" ? "'#abcdef'" : "'#123456'");
-        QCOMPARE(backend.apply(QString(), QImage(), WallpaperStyle::Clear).error, QString());
+        QCOMPARE(backend.clear().error(), QString());
         QCOMPARE(get(keys->schema, "picture-options"), "'none'");
         // The next change shows a picture again; a gradient stays as it is.
         set("color-shading-type", "horizontal");
-        QCOMPARE(backend.apply(folder + "next", QImage(), WallpaperStyle::Tile).error, QString());
+        QCOMPARE(backend.apply(folder + "next", QImage(), WallpaperStyle::Tile).error(), QString());
         shows("next", "'wallpaper'", "'horizontal'");
     }
 
     void keysTheDesktopLacks_areReportedAndNotWritten() {
         GSettingsDesktopBackend::Keys absent = GSettingsDesktopBackend::Gnome;
         absent.schema = "org.example.absent";
-        ApplyResult result =
+        Result<void> result =
             GSettingsDesktopBackend(absent).apply("/x.bmp", QImage(), WallpaperStyle::Tile);
-        QVERIFY2(!result.ok && result.error.contains("org.example.absent"),
-                 qPrintable(result.error));
+        QVERIFY2(!result && result.error().contains("org.example.absent"),
+                 qPrintable(result.error()));
         // A value outside the schema's range.
         GSettingsDesktopBackend::Keys noneOption = GSettingsDesktopBackend::Mate;
         noneOption.clearKey = "picture-options";
         noneOption.clearValue = "none";
         GSettingsDesktopBackend backend(noneOption);
-        QVERIFY(backend.apply("/pictures/a.bmp", QImage(), WallpaperStyle::Center).ok);
-        result = backend.apply(QString(), QImage(), WallpaperStyle::Clear);
-        QVERIFY2(!result.ok && result.error.contains("\"none\"") &&
-                     result.error.contains("picture-options"),
-                 qPrintable(result.error));
+        QVERIFY(backend.apply("/pictures/a.bmp", QImage(), WallpaperStyle::Center));
+        result = backend.clear();
+        QVERIFY2(!result && result.error().contains("\"none\"") &&
+                     result.error().contains("picture-options"),
+                 qPrintable(result.error()));
         QCOMPARE(get("org.mate.background", "picture-options"), "'centered'");
         QCOMPARE(get("org.mate.background", "picture-filename"), "'/pictures/a.bmp'");
     }

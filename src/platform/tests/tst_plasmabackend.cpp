@@ -21,7 +21,7 @@ class TestPlasmaBackend : public QObject {
     QTemporaryDir m_dir;
 
     // Runs the change against the stand-in; gives the script it got.
-    QString runAgainstFakeShell(const std::function<ApplyResult()> &change, ApplyResult *result,
+    QString runAgainstFakeShell(const std::function<Result<void>()> &change, Result<void> *result,
                                 bool locked = false) {
         const QString record = m_dir.filePath("script.js");
         QFile::remove(record);
@@ -36,7 +36,7 @@ class TestPlasmaBackend : public QObject {
         QFile file(record);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-    static std::function<ApplyResult()> apply(const QString &path, WallpaperStyle style) {
+    static std::function<Result<void>()> apply(const QString &path, WallpaperStyle style) {
         return [=] { return PlasmaBackend().apply(path, QImage(), style); };
     }
 
@@ -72,18 +72,18 @@ private Q_SLOTS:
                                 .arg(path, monitor.name));
             sizes.append(monitor.rect.size());
         }
-        const auto writePicture = [&](const QString &monitor, QSize size, QString *) {
+        const auto writePicture = [&](const QString &monitor, QSize size) -> Result<QString> {
             asked.append(size);
             return path + "-" + monitor + ".bmp";
         };
-        ApplyResult result;
+        Result<void> result;
         const QString script = runAgainstFakeShell(
             monitors == 0 ? apply(path, WallpaperStyle::Tile) : [&] {
                 return PlasmaBackend().applyPerMonitor(writePicture, layout, path,
                                                        WallpaperStyle::Tile);
             },
             &result);
-        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY2(result, qPrintable(result.error()));
         QCOMPARE(asked, sizes);
         // Each picture on a line of its own, its path only in a JSON string
         // that reads back as the path.
@@ -101,13 +101,12 @@ private Q_SLOTS:
     }
 
     void failures_areReported() {
-        ApplyResult result;
+        Result<void> result;
         runAgainstFakeShell(apply("/x.bmp", WallpaperStyle::Tile), &result, true);
-        QVERIFY2(!result.ok && result.error.contains("Widgets are locked"),
-                 qPrintable(result.error));
-        const auto failingWriter = [](const QString &, QSize, QString *error) {
-            *error = "Disk full.";
-            return QString();
+        QVERIFY2(!result && result.error().contains("Widgets are locked"),
+                 qPrintable(result.error()));
+        const auto failingWriter = [](const QString &, QSize) -> Result<QString> {
+            return Failure{"Disk full."};
         };
         const QString script = runAgainstFakeShell(
             [&] {
@@ -116,14 +115,14 @@ private Q_SLOTS:
                                                        WallpaperStyle::Center);
             },
             &result);
-        QCOMPARE(result.error, "Disk full.");
+        QCOMPARE(result.error(), "Disk full.");
         QVERIFY(script.isEmpty());
     }
 
     void clear_showsAPlainColourUntilTheNextPicture() {
-        ApplyResult result;
-        const QString clear = runAgainstFakeShell(apply({}, WallpaperStyle::Clear), &result);
-        QVERIFY2(result.ok, qPrintable(result.error));
+        Result<void> result;
+        const QString clear = runAgainstFakeShell([] { return PlasmaBackend().clear(); }, &result);
+        QVERIFY2(result, qPrintable(result.error()));
         QVERIFY2(clear.contains("d.wallpaperPlugin = \"org.kde.color\";") &&
                      clear.contains("[\"Wallpaper\", \"org.kde.color\", \"General\"]") &&
                      clear.contains("d.writeConfig(\"Color\", \"0,0,0\");") &&

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -32,12 +34,13 @@ QString waitUntilShown(const QString &mode, const QColor &left = {}, const QColo
     return QTest::qWaitFor(shown, 10000) ? QString() : why;
 }
 
-// Applies with backend and waits: empty when shown, else why not.
-QString show(auto &&backend, const QString &path, WallpaperStyle style, const QColor &left = {},
-             const QColor &right = {}) {
-    const ApplyResult result = backend.apply(path, QImage(), style);
-    const QString mode = style == WallpaperStyle::Clear ? "clear" : styleWord(style);
-    return result.ok ? waitUntilShown(mode, left, right) : result.error;
+// Applies with backend, or clears without a style, and waits: empty when
+// shown, else why not.
+QString show(auto &&backend, const QString &path, std::optional<WallpaperStyle> style,
+             const QColor &left = {}, const QColor &right = {}) {
+    const Result<void> result = style ? backend.apply(path, QImage(), *style) : backend.clear();
+    return result ? waitUntilShown(style ? styleWord(*style) : QStringLiteral("clear"), left, right)
+                  : result.error();
 }
 
 int runningSwaybg() {
@@ -176,7 +179,7 @@ void TestSwayBackend::showsEveryChange() {
         QCOMPARE(
             show(backend, picture("Rotafond-2.bmp", Red, Blue), WallpaperStyle::Tile, Red, Blue),
             QString());
-        QCOMPARE(show(backend, QString(), WallpaperStyle::Clear), QString());
+        QCOMPARE(show(backend, QString(), std::nullopt), QString());
         // One swaybg draws: sway's own was replaced, or the previous one of ours is gone.
         QTRY_COMPARE(runningSwaybg(), 1);
     }
@@ -216,10 +219,10 @@ void TestSwayBackend::failuresAreReported() {
     const QString path = name.isEmpty() ? m_dir.filePath("gone.bmp") : picture(name, Green, Yellow);
     for (QByteArrayList &setting : environment)
         qputenv(setting.at(0), std::exchange(setting[1], qgetenv(setting.at(0))));
-    const ApplyResult result = SwayBackend().apply(path, QImage(), WallpaperStyle::Tile);
+    const Result<void> result = SwayBackend().apply(path, QImage(), WallpaperStyle::Tile);
     for (const QByteArrayList &setting : environment)
         qputenv(setting.at(0), setting.at(1));
-    QVERIFY2(!result.ok && result.error.contains(mentions), qPrintable(result.error));
+    QVERIFY2(!result && result.error().contains(mentions), qPrintable(result.error()));
     QTest::qWait(300);
     QCOMPARE(waitUntilShown("stretch", Red, Blue), QString());
     for (const QString &folder : {m_dir.path(), m_dir.filePath("run"), QDir::currentPath()})

@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <optional>
+
 namespace {
 
 // No two neighbours alike, so a pixel out of place shows.
@@ -57,29 +59,34 @@ private Q_SLOTS:
 
     void apply_showsThePictureOnTheRoot_data() {
         // One after the other, as the changes of a run and of the next runs.
-        QTest::addColumn<WallpaperStyle>("style");
+        QTest::addColumn<std::optional<WallpaperStyle>>("style"); // none: cleared
         QTest::addColumn<QSize>("size");
-        QTest::newRow("tile") << (WallpaperStyle::Tile) << QSize(37, 23);
+        QTest::newRow("tile") << std::optional(WallpaperStyle::Tile) << QSize(37, 23);
         QTest::newRow("center, larger than the screen")
-            << (WallpaperStyle::Center) << QSize(1100, 800);
-        QTest::newRow("stretch") << (WallpaperStyle::Stretch) << QSize(37, 23);
-        QTest::newRow("clear") << WallpaperStyle::Clear << QSize(37, 23);
-        QTest::newRow("center") << (WallpaperStyle::Center) << QSize(37, 23);
+            << std::optional(WallpaperStyle::Center) << QSize(1100, 800);
+        QTest::newRow("stretch") << std::optional(WallpaperStyle::Stretch) << QSize(37, 23);
+        QTest::newRow("clear") << std::optional<WallpaperStyle>() << QSize(37, 23);
+        QTest::newRow("center") << std::optional(WallpaperStyle::Center) << QSize(37, 23);
     }
 
     void apply_showsThePictureOnTheRoot() {
-        QFETCH(WallpaperStyle, style);
+        QFETCH(std::optional<WallpaperStyle>, style);
         QFETCH(QSize, size);
         const Root root;
         const xcb_pixmap_t previous = root.property("_XROOTPMAP_ID");
-        QCOMPARE(X11RootBackend().apply(QString(), wallpaper(size), style).error, QString());
+        QCOMPARE((style ? X11RootBackend().apply(QString(), wallpaper(size), *style)
+                        : X11RootBackend().clear())
+                     .error(),
+                 QString());
         // Other programs (transparent terminals) read the picture from the properties.
         const xcb_pixmap_t pixmap = root.property("_XROOTPMAP_ID");
         QCOMPARE(root.property("ESETROOT_PMAP_ID"), pixmap);
-        QCOMPARE(pixmap == XCB_NONE, style == WallpaperStyle::Clear);
+        QCOMPARE(pixmap == XCB_NONE, !style);
         QVERIFY2(previous == XCB_NONE || root.pixels(previous, QRect(0, 0, 1, 1)).isNull(),
                  "the previous pixmap is kept");
-        const QImage expected = renderScreen(wallpaper(size), root.size, style);
+        // A cleared root is black, as an empty picture renders.
+        const QImage expected = renderScreen(style ? wallpaper(size) : QImage(), root.size,
+                                             style.value_or(WallpaperStyle::Center));
         if (pixmap != XCB_NONE)
             QCOMPARE(root.pixels(pixmap, QRect(QPoint(0, 0), root.size)), expected);
         QCOMPARE(root.band(), expected.copy(0, root.size.height() / 2, root.size.width(), 40));
@@ -119,13 +126,13 @@ private Q_SLOTS:
                             XCB_ATOM_STRING, 8, sizeof(wmClass), wmClass);
         xcb_map_window(root.c, window);
         xcb_flush(root.c);
-        ApplyResult result;
-        QTRY_VERIFY(!(result = X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile)).ok);
-        QVERIFY2(result.error.startsWith("Deskicons draws its own desktop"),
-                 qPrintable(result.error));
+        Result<void> result;
+        QTRY_VERIFY(!(result = X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile)));
+        QVERIFY2(result.error().startsWith("Deskicons draws its own desktop"),
+                 qPrintable(result.error()));
         xcb_destroy_window(root.c, window);
         xcb_flush(root.c);
-        QTRY_VERIFY(X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile).ok);
+        QTRY_VERIFY(X11RootBackend().apply({}, wallpaper(), WallpaperStyle::Tile).ok());
         QCOMPARE(root.band(), renderScreen(wallpaper(), root.size, WallpaperStyle::Tile)
                                   .copy(0, root.size.height() / 2, root.size.width(), 40));
     }

@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(openStore()->entryKeyLimit(), 1000000000);
         QCOMPARE(m_store->readEntry(SettingsKeys::Files, 999999999), QStringLiteral("/far"));
 
-        QVERIFY(m_store->clearAll());
+        m_store->clearAll();
         m_store.reset();
         const SettingsStore reread(m_path, {});
         QCOMPARE(reread.read(SettingsKeys::NumberOfFiles), 0);
@@ -325,14 +325,15 @@ private:
     }
     // A store as a user has it: settings and a list of fifty entries, on disk.
     void storeFiftyEntries(SettingsStore &store) {
-        SettingsStore::Batch batch(store);
-        store.write(SettingsKeys::NumberOfFiles, 50);
-        for (int i = 0; i < 50; ++i) {
-            store.writeEntry(SettingsKeys::Files, i,
-                             QStringLiteral("/home/u/Pictures/Holiday 2023/IMG_%1.jpg").arg(i));
-            store.writeEntry(SettingsKeys::FileTiledSettings, i, i % 2 == 0);
+        {
+            SettingsStore::Batch batch(store);
+            store.write(SettingsKeys::NumberOfFiles, 50);
+            for (int i = 0; i < 50; ++i) {
+                store.writeEntry(SettingsKeys::Files, i,
+                                 QStringLiteral("/home/u/Pictures/Holiday 2023/IMG_%1.jpg").arg(i));
+                store.writeEntry(SettingsKeys::FileTiledSettings, i, i % 2 == 0);
+            }
         }
-        batch.commit();
         QVERIFY(store.sync());
     }
 

@@ -227,11 +227,10 @@ void BrowserWindow::selectThumb(int index) {
     runPictureJob(
         this,
         [path] {
-            QString error;
-            const std::unique_ptr<QFile> file = openPictureFile(path, &error);
+            const Result<std::unique_ptr<QFile>> file = openPictureFile(path);
             if (!file)
                 return QSize();
-            QImageReader reader(file.get());
+            QImageReader reader(file->get());
             return uprightSize(reader);
         },
         [this, path](const std::optional<QSize> &size) {

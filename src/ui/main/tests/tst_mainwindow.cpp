@@ -113,18 +113,25 @@ private Q_SLOTS:
         QTest::addColumn<WallpaperEntry>("before");
         QTest::addColumn<int>("clicked");
         QTest::addColumn<WallpaperEntry>("after");
-        QTest::addColumn<QString>("mode"); // what the engine applies, so the preview shows
+        QTest::addColumn<DisplayMode>("mode"); // what the engine applies, so the preview shows
         const auto e = [](bool resize, bool proportional, bool tiled) {
             return WallpaperEntry{{}, resize, proportional, tiled};
         };
-        QTest::newRow("Stretch: not tiled") << e(1, 1, 1) << int(Stretch) << e(1, 0, 0) << "SS";
-        QTest::newRow("Tiled: proportional") << e(1, 0, 0) << int(Tiled) << e(1, 1, 1) << "TP";
-        QTest::newRow("No keeps the kind") << e(1, 0, 0) << int(ResizeNo) << e(0, 0, 0) << "SN";
-        QTest::newRow("Yes brings it back") << e(0, 0, 0) << int(ResizeYes) << e(1, 0, 0) << "SS";
-        QTest::newRow("Single Image") << e(1, 1, 1) << int(SingleImage) << e(1, 1, 0) << "SP";
+        QTest::newRow("Stretch: not tiled")
+            << e(1, 1, 1) << int(Stretch) << e(1, 0, 0) << DisplayMode::SS;
+        QTest::newRow("Tiled: proportional")
+            << e(1, 0, 0) << int(Tiled) << e(1, 1, 1) << DisplayMode::TP;
+        QTest::newRow("No keeps the kind")
+            << e(1, 0, 0) << int(ResizeNo) << e(0, 0, 0) << DisplayMode::SN;
+        QTest::newRow("Yes brings it back")
+            << e(0, 0, 0) << int(ResizeYes) << e(1, 0, 0) << DisplayMode::SS;
+        QTest::newRow("Single Image")
+            << e(1, 1, 1) << int(SingleImage) << e(1, 1, 0) << DisplayMode::SP;
         // Flags only the store produces: shown as they are, previewed as the engine applies them.
-        QTest::newRow("stored tiled, stretched") << e(1, 0, 1) << -1 << e(1, 0, 1) << "SS";
-        QTest::newRow("stored tiled, unscaled") << e(0, 0, 1) << -1 << e(0, 0, 1) << "TN";
+        QTest::newRow("stored tiled, stretched")
+            << e(1, 0, 1) << -1 << e(1, 0, 1) << DisplayMode::SS;
+        QTest::newRow("stored tiled, unscaled")
+            << e(0, 0, 1) << -1 << e(0, 0, 1) << DisplayMode::TN;
     }
 
     void panelClick_changesTheEntryAndItsPreview() {
@@ -132,7 +139,7 @@ private Q_SLOTS:
         QFETCH(WallpaperEntry, before);
         QFETCH(int, clicked);
         QFETCH(WallpaperEntry, after);
-        QFETCH(QString, mode);
+        QFETCH(DisplayMode, mode);
         const QImage image = gradientPicture(QSize(300, 200));
         before.filePath = after.filePath = m_dir->filePath("pattern.png");
         QVERIFY(image.save(after.filePath));
