@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -169,18 +170,24 @@ void appendEscapedKey(const QString &key, QByteArray &out) {
 // A value's text: quotes group, backslashes escape (C style, \x and octal
 // codes included), and unquoted commas separate the items of a list, which
 // arrive joined again with ", ".
+// Most values have no quote, escape or comma: their text is what lies between
+// the blanks around them.
+std::optional<QString> plainValue(QByteArrayView text) {
+    if (text.contains('\\') || text.contains('"') || text.contains(','))
+        return std::nullopt;
+    qsizetype end = text.size();
+    while (end > 0 && isBlank(text[end - 1]))
+        --end;
+    return QString::fromUtf8(text.first(end));
+}
+
 QString unescapedValue(QByteArrayView text) {
     qsizetype i = 0;
     const qsizetype size = text.size();
     while (i < size && isBlank(text[i]))
         ++i;
-    if (!text.sliced(i).contains('\\') && !text.sliced(i).contains('"') &&
-        !text.sliced(i).contains(',')) {
-        qsizetype end = size;
-        while (end > i && isBlank(text[end - 1]))
-            --end;
-        return QString::fromUtf8(text.sliced(i, end - i));
-    }
+    if (const std::optional<QString> plain = plainValue(text.sliced(i)))
+        return *plain;
 
     QStringDecoder utf8(QStringDecoder::Utf8);
     QStringList items;
