@@ -7,7 +7,6 @@
 
 #include <QImageReader>
 #include <QSemaphore>
-#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,13 +26,12 @@ public:
     };
     QList<Shown> shown;
     std::atomic_bool fail = false;
-    bool freshNames = false;
     // When set, apply() says it has begun and waits for a permit: a slow desktop.
     QSemaphore *gate = nullptr;
     QSemaphore entered;
 
     QString name() const override { return QStringLiteral("recording"); }
-    bool wantsFreshFileName() const override { return freshNames; }
+    bool wantsFreshFileName() const override { return false; }
     Result<void> apply(const QString &path, const QImage &, WallpaperStyle style) override {
         if (gate) {
             entered.release();
@@ -99,10 +97,9 @@ private Q_SLOTS:
     void interval_changesOnEveryNthTick_data() {
         QTest::addColumn<int>("interval");
         QTest::addColumn<QList<int>>("changingTicks");
-        const QList<int> everyTick{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
         QTest::newRow("5 minutes") << 5 << QList<int>{5, 10};
-        QTest::newRow("1 minute") << 1 << everyTick;
-        QTest::newRow("0 counts as every tick") << 0 << everyTick;
+        QTest::newRow("0 counts as every tick")
+            << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
         QTest::newRow("9 h 59 min") << 599 << QList<int>{};
     }
     void interval_changesOnEveryNthTick() {
@@ -140,8 +137,6 @@ private Q_SLOTS:
     void brokenEntry_isRemovedAndTheNextShownAtOnce_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("deleted") << QByteArray();
-        QTest::newRow("not a picture") << QByteArray("just some text, not a picture");
-        QTest::newRow("zero bytes") << QByteArray("");
         QTest::newRow("truncated PNG") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
         QTest::newRow("huge") << bitmapClaiming(60000);
     }
@@ -325,19 +320,6 @@ private Q_SLOTS:
         QVERIFY(!m_cycle->finish(300));
         gate.release();
         QVERIFY(m_cycle->finish(5000));
-    }
-
-    void freshNames_neverRepeatForCachingDesktops() {
-        colouredEntries(2);
-        m_desktop->freshNames = true;
-        QVERIFY(advanced() && advanced() && advanced());
-        // A desktop may keep what it read under any name it was given before;
-        // each name shows the picture of its own change.
-        QSet<QString> names;
-        for (const auto &shown : m_desktop->shown)
-            names.insert(shown.path);
-        QCOMPARE(names.size(), 3);
-        QCOMPARE(shownColours(), (QList<QRgb>{Red, Green, Red}));
     }
 
 private:
