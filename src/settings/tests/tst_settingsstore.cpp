@@ -98,8 +98,7 @@ private Q_SLOTS:
         store->write(SettingsKeys::LastPath, value + QStringLiteral("/ours"));
         store->writeEntry(SettingsKeys::Files, 1, value);
         QVERIFY(store->sync());
-        QVERIFY(contentOf(m_path).contains("[Settings]\n"));
-        QVERIFY(contentOf(m_path).contains("\nLast%20Path="));
+        QVERIFY(contentOf(m_path).contains("[Settings]\nLast%20Path="));
         const QSettings reader(m_path, QSettings::IniFormat);
         QCOMPARE(reader.status(), QSettings::NoError);
         QCOMPARE(reader.value("Settings/Last Path").toString(), value + QStringLiteral("/ours"));
@@ -150,8 +149,8 @@ private Q_SLOTS:
         QTEST(read.join(QLatin1Char(' ')), "read");
     }
 
-    void entries_clearAllAndKeyLimit() {
-        // The highest stored position counts, even in a damaged file far off.
+    // The highest stored position counts, even in a damaged file far off.
+    void entries_keyLimit() {
         writeRaw("[Files]\n0=/a\n7=/b\nx=/c\n08=/d\n[FileTiledSettings]\n12=True\n");
         QCOMPARE(openStore()->entryKeyLimit(), 13);
         QCOMPARE(m_store->readEntry(SettingsKeys::Files, 7), QStringLiteral("/b"));
@@ -159,12 +158,6 @@ private Q_SLOTS:
         writeRaw("[Settings]\nNumberOfFiles=4\n[Files]\n999999999=/far\n");
         QCOMPARE(openStore()->entryKeyLimit(), 1000000000);
         QCOMPARE(m_store->readEntry(SettingsKeys::Files, 999999999), QStringLiteral("/far"));
-
-        m_store->clearAll();
-        m_store.reset();
-        const SettingsStore reread(m_path, {});
-        QCOMPARE(reread.read(SettingsKeys::NumberOfFiles), 0);
-        QCOMPARE(reread.entryKeyLimit(), 0);
     }
 
     void exitPath_putsEveryWriteOnDisk_data() {
