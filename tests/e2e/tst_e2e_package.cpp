@@ -21,8 +21,8 @@ private Q_SLOTS:
         QCOMPARE(debs.size(), 1);
         const QString deb = QDir(packages).filePath(debs.first());
         QVERIFY(run("dpkg-deb", {"-f", deb, "Depends"}));
-        for (const char *needed :
-             {"libqt6widgets6", "qt6-image-formats-plugins", "libqt6svg6", "fonts-comic-neue"})
+        for (const char *needed : {"libqt6core6", "libqt6widgets6", "libqt6dbus6", "libc6",
+                                   "qt6-image-formats-plugins", "libqt6svg6", "fonts-comic-neue"})
             QVERIFY2(m_output.contains(QLatin1String(needed)), qPrintable(m_output));
         run("lintian", {"--tag-display-limit", "0", deb});
         QVERIFY2(
@@ -30,8 +30,8 @@ private Q_SLOTS:
             qPrintable(m_output));
 
         // Unpacked where blanks and "%" are in the way; it must run from there.
+        const QDir tree(m_work.filePath("a root 100%") + "/usr");
         QVERIFY(run("dpkg-deb", {"-x", deb, m_work.filePath("a root 100%")}));
-        const QDir tree(m_work.filePath("a root 100%/usr"));
         const QString id = QStringLiteral(ROTAFOND_APP_ID);
         const QString desktopFile = tree.filePath("share/applications/" + id + ".desktop");
         const QString metainfo = tree.filePath("share/metainfo/" + id + ".metainfo.xml");

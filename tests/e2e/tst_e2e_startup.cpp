@@ -2,11 +2,54 @@
 
 #include <csignal>
 
-// The first run's introduction, and quit signals before the start is done.
 class TestE2EStartup : public DesktopTest {
     Q_OBJECT
 
 private Q_SLOTS:
+    void storedList_startsInTheTrayAndASecondCopyOnlySaysSo() {
+        // "NextFile" says the second comes first. It is 6000 x 4000 at 16 bits
+        // per channel, more than Qt's default allocation limit: such a picture
+        // was once dropped when the main window decoded it first.
+        QList<WallpaperEntry> entries = storeColours({Qt::darkRed});
+        QImage deep(6000, 4000, QImage::Format_RGBX64);
+        deep.fill(Qt::darkGreen);
+        entries.append({path("deep.png"), true, true, false});
+        QVERIFY(deep.save(entries.last().filePath));
+        {
+            SettingsStore settings(configFile(), {});
+            WallpaperListStore(settings).save(entries);
+            settings.write(SettingsKeys::NextFile, 1);
+            QVERIFY(settings.sync());
+        }
+        QProcess *first = start();
+        const qint64 pid = first->processId();
+        QVERIFY2(!waitForWindow("^Rotafond is loading$", pid).isEmpty(), "no splash at start");
+        QTRY_COMPARE_WITH_TIMEOUT(rootPixel(), QColor(Qt::darkGreen).rgb(), 20000);
+        QTRY_VERIFY(windows("^Rotafond is loading$", pid).isEmpty());
+        QVERIFY(!waitForTray(first).isEmpty());
+        QTRY_COMPARE(stored(SettingsKeys::NextFile), 0);
+        QTRY_VERIFY(QFile::exists(path("data/Rotafond/Rotafond.bmp")));
+        const QByteArray before = contents(configFile());
+
+        // Started through su, ssh or cron (no XDG_RUNTIME_DIR), it still finds the
+        // lock, says so and clears nothing.
+        QProcess *second = start({"/C"}, {"XDG_RUNTIME_DIR"});
+        const QString box = waitForWindow("^Twice \\?\\?\\?$", second->processId());
+        QVERIFY2(!box.isEmpty(), "the second copy showed no message");
+        keys(box, {"Return"});
+        QVERIFY(second->waitForFinished(5000));
+        QCOMPARE(second->exitCode(), 1);
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(contents(configFile()), before);
+
+        // A copy that crashed leaves its lock file behind, and it does not count.
+        ::kill(pid_t(pid), SIGKILL);
+        QVERIFY(first->waitForFinished(5000));
+        QVERIFY(!QDir(path("config/Rotafond")).entryList({"Rotafond-*.lock"}).isEmpty());
+        QCOMPARE(storedList(), entries);
+        QVERIFY(!waitForTray(start()).isEmpty());
+    }
+
     void firstRun_runsTheWholeIntroductionInOrder_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("offerKey");
@@ -62,8 +105,9 @@ private Q_SLOTS:
         QCOMPARE(introduced->exitStatus(), QProcess::NormalExit);
         // Early or late in the start, before or after the list has loaded.
         const QList<WallpaperEntry> entries = storeColours({Qt::red, Qt::green, Qt::blue});
-        for (const auto &[quitSignal, delayMs] :
-             {std::pair{SIGTERM, 0}, {SIGINT, 150}, {SIGHUP, 400}, {SIGTERM, 800}}) {
+        const std::pair<int, int> rounds[] = {
+            {SIGTERM, 0}, {SIGINT, 150}, {SIGHUP, 400}, {SIGTERM, 800}};
+        for (const auto &[quitSignal, delayMs] : rounds) {
             QProcess *rotafond = start();
             QVERIFY(rotafond->waitForStarted());
             QTest::qWait(delayMs);
