@@ -22,8 +22,7 @@ struct X11Desktop {
         return false;
     }
 
-    // Does action until condition holds, a few times: clicks and menus on a
-    // busy X server are sometimes lost.
+    // Clicks and menus on a busy X server are sometimes lost: a few tries.
     static bool retry(const std::function<void()> &action, const std::function<bool()> &condition) {
         for (int attempt = 0; attempt < 4; ++attempt) {
             action();
@@ -53,7 +52,7 @@ struct X11Desktop {
         waitFor(
             [&] {
                 const QStringList found = windows(titleRegex, pid);
-                window = found.isEmpty() ? QString() : found.last();
+                window = found.value(found.size() - 1);
                 return !window.isEmpty() &&
                        (iconic || output("xwininfo", {"-id", window}).contains("IsViewable"));
             },
@@ -63,13 +62,12 @@ struct X11Desktop {
 
     // The program's icon in the tray: a small viewable window of its own.
     static QString trayIcon(qint64 pid) {
-        const QString ownWindows =
+        static const QRegularExpression width(QStringLiteral("Width: (\\d+)"));
+        const QString own =
             output("xdotool", {"search", "--pid", QString::number(pid), "--name", "^Rotafond$"});
-        for (const QString &window : ownWindows.split('\n', Qt::SkipEmptyParts)) {
+        for (const QString &window : own.split('\n', Qt::SkipEmptyParts)) {
             const QString info = output("xwininfo", {"-id", window});
-            const int width =
-                QRegularExpression(QStringLiteral("Width: (\\d+)")).match(info).captured(1).toInt();
-            if (info.contains("IsViewable") && width > 0 && width <= 64)
+            if (info.contains("IsViewable") && width.match(info).captured(1).toInt() <= 64)
                 return window;
         }
         return {};
@@ -91,11 +89,6 @@ struct X11Desktop {
         }
     }
 
-    // As the window's close button does.
-    static void closeWindow(const QString &window) {
-        QProcess::execute("wmctrl", {"-i", "-c", window});
-    }
-
     // The colour the root window shows at (x, y), as the server holds it.
     static QRgb rootPixel(int x = 500, int y = 500) {
         xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
@@ -107,8 +100,7 @@ struct X11Desktop {
                                 nullptr);
         QRgb pixel = 0;
         if (reply && xcb_get_image_data_length(reply) >= 4)
-            pixel = 0xff000000u |
-                    (*reinterpret_cast<const uint32_t *>(xcb_get_image_data(reply)) & 0xffffffu);
+            pixel = 0xff000000u | (*reinterpret_cast<const uint32_t *>(xcb_get_image_data(reply)));
         std::free(reply);
         xcb_disconnect(connection);
         return pixel;
@@ -125,28 +117,33 @@ struct X11Desktop {
 // Starts the program in a private home of its own.
 class DesktopDriver : public X11Desktop {
 public:
-    DesktopDriver() {
+    DesktopDriver() { newHome(); }
+
+    void newHome() {
+        m_home = std::make_unique<QTemporaryDir>();
         for (const char *folder : {"config", "data", "cache", "run"})
-            QDir(m_home.path()).mkpath(QLatin1String(folder));
+            QDir(m_home->path()).mkpath(QLatin1String(folder));
         QFile::setPermissions(path("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                QFileDevice::ExeOwner);
+        m_binary = QStringLiteral(ROTAFOND_BINARY);
     }
-
-    QString path(const QString &relative) const { return m_home.filePath(relative); }
+    QString path(const QString &relative) const { return m_home->filePath(relative); }
     QString configFile() const { return path("config/Rotafond/Rotafond.conf"); }
     // Runs another build of the program (an installed one) from now on.
     void useBinary(const QString &binary) { m_binary = binary; }
 
-    // Not yet started.
-    std::unique_ptr<QProcess> program(const QStringList &arguments = {}) const {
+    // Not yet started; without the environment variables named in unset.
+    std::unique_ptr<QProcess> program(const QStringList &arguments = {},
+                                      const QStringList &unset = {}) const {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", m_home.path());
+        environment.insert("HOME", m_home->path());
         for (const QString kind : {"CONFIG", "DATA", "CACHE"})
             environment.insert("XDG_" + kind + "_HOME", path(kind.toLower()));
         environment.insert("XDG_RUNTIME_DIR", path("run"));
         environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.remove("XDG_CURRENT_DESKTOP");
+        for (const QString &name : unset + QStringList{"XDG_CURRENT_DESKTOP"})
+            environment.remove(name);
         process->setProcessEnvironment(environment);
         process->setProgram(m_binary);
         process->setArguments(arguments);
@@ -155,6 +152,6 @@ public:
     }
 
 private:
-    QTemporaryDir m_home;
-    QString m_binary = QStringLiteral(ROTAFOND_BINARY);
+    std::unique_ptr<QTemporaryDir> m_home;
+    QString m_binary;
 };

@@ -1,8 +1,8 @@
 #pragma once
 
 // What every end-to-end test shares: a fresh private home for each test
-// function, the copies of the program it started (ended after it) and the
-// stored list it reads back.
+// function, the copies of the program it started (ended after it), the stored
+// list and the program's remote control.
 
 #include "desktopdriver.h"
 #include "settingsstore.h"
@@ -11,7 +11,7 @@
 #include <QImage>
 #include <QStandardPaths>
 
-class DesktopTest : public QObject, protected X11Desktop {
+class DesktopTest : public QObject, protected DesktopDriver {
     Q_OBJECT
 
 protected:
@@ -19,18 +19,9 @@ protected:
     explicit DesktopTest(QStringList needs = {})
         : m_needs(std::move(needs)) {}
 
-    QString path(const QString &relative) const { return m_desktop->path(relative); }
-    QString configFile() const { return m_desktop->configFile(); }
-    void useBinary(const QString &binary) { m_desktop->useBinary(binary); }
-
-    // Starts the program without the environment variables named in unset.
     QProcess *start(const QStringList &arguments = {}, const QStringList &unset = {},
                     QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) {
-        QProcess *process = m_processes.emplace_back(m_desktop->program(arguments)).get();
-        QProcessEnvironment environment = process->processEnvironment();
-        for (const QString &name : unset)
-            environment.remove(name);
-        process->setProcessEnvironment(environment);
+        QProcess *process = m_processes.emplace_back(program(arguments, unset)).get();
         process->setProcessChannelMode(channels);
         process->start();
         return process;
@@ -55,6 +46,19 @@ protected:
         return icon;
     }
 
+    // A method of the running copy on the session bus (".Next": its own); its answer.
+    static QString callBus(const QString &method, const QStringList &arguments = {}) {
+        const QString service = QStringLiteral(ROTAFOND_APP_ID);
+        return output("gdbus", QStringList{"call", "--session", "--dest", service, "--object-path",
+                                           "/" + QString(service).replace('.', '/'), "--method",
+                                           method.startsWith('.') ? service + method : method} +
+                                   arguments)
+            .trimmed();
+    }
+    static QString busProperty(const QString &name) {
+        return callBus("org.freedesktop.DBus.Properties.Get", {ROTAFOND_APP_ID, name});
+    }
+
     // One tiled, unscaled picture per colour, stored as the list.
     QList<WallpaperEntry> storeColours(const QList<QColor> &colours) {
         QList<WallpaperEntry> entries;
@@ -74,12 +78,12 @@ protected:
         return WallpaperListStore(settings).load();
     }
 
+    int stored(const IntKey &key) const { return SettingsStore(configFile(), {}).read(key); }
+
     static QByteArray contents(const QString &file) {
         QFile opened(file);
         return opened.open(QIODevice::ReadOnly) ? opened.readAll() : QByteArray();
     }
-
-    int stored(const IntKey &key) const { return SettingsStore(configFile(), {}).read(key); }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -91,7 +95,7 @@ private Q_SLOTS:
                 QSKIP(qPrintable(need + " is not available: run through test.sh"));
     }
 
-    void init() { m_desktop = std::make_unique<DesktopDriver>(); }
+    void init() { newHome(); }
 
     void cleanup() {
         for (auto &process : m_processes) {
@@ -103,6 +107,5 @@ private Q_SLOTS:
 
 private:
     QStringList m_needs;
-    std::unique_ptr<DesktopDriver> m_desktop;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

@@ -4,18 +4,16 @@
 #include "wallpaperliststore.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
+#include <iostream>
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3)
+    if (argc != 3)
         return 2;
-    const int count = args.at(2).toInt();
-    SettingsStore settings(args.at(1), {});
+    SettingsStore settings(QString::fromLocal8Bit(argv[1]), {});
     WallpaperListStore store(settings);
     QList<WallpaperEntry> lists[2];
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < QByteArray(argv[2]).toInt(); ++i) {
         lists[0].append({QStringLiteral("/a/%1.jpg").arg(i), true, true, false});
         lists[1].append({QStringLiteral("/b/%1.jpg").arg(i), false, false, true});
     }
@@ -25,6 +23,6 @@ int main(int argc, char **argv) {
         if (!store.sync())
             return 1;
         if (round == 0)
-            QTextStream(stdout) << "ready" << Qt::endl;
+            std::cout << "ready" << std::endl;
     }
 }

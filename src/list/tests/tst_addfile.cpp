@@ -15,66 +15,53 @@ private Q_SLOTS:
     // Small pictures are added tiled and unresized; large ones single, resized, proportional.
     void sizeClass_decidesTheSettings_data() {
         QTest::addColumn<QSize>("size");
-        QTest::addColumn<QString>("width");
-        QTest::addColumn<QString>("height");
+        QTest::addColumn<QStringList>("threshold"); // width, height as typed
         QTest::addColumn<bool>("small");
-        QTest::newRow("lower than the height") << QSize(1024, 700) << "1024"
-                                               << "768" << true;
-        QTest::newRow("exactly the threshold") << QSize(1024, 768) << "1024"
-                                               << "768" << false;
-        QTest::newRow("narrower than the width") << QSize(1023, 900) << "1024"
-                                                 << "768" << true;
-        QTest::newRow("height threshold - 1") << QSize(2000, 767) << "1024"
-                                              << "768" << true;
-        QTest::newRow("682.5 is taken as 682") << QSize(682, 500) << "682.5"
-                                               << "384" << false;
+        QTest::newRow("exactly the threshold")
+            << QSize(1024, 768) << QStringList{"1024", "768"} << false;
+        QTest::newRow("width - 1") << QSize(1023, 900) << QStringList{"1024", "768"} << true;
+        QTest::newRow("height - 1") << QSize(2000, 767) << QStringList{"1024", "768"} << true;
+        QTest::newRow("682.5 is taken as 682")
+            << QSize(682, 500) << QStringList{"682.5", "384"} << false;
         // The fallback threshold is 640 x 512.
-        QTest::newRow("empty threshold falls back") << QSize(600, 500) << ""
-                                                    << "x" << true;
+        QTest::newRow("empty threshold falls back")
+            << QSize(600, 500) << QStringList{"", "x"} << true;
     }
     void sizeClass_decidesTheSettings() {
         QFETCH(QSize, size);
-        QFETCH(QString, width);
-        QFETCH(QString, height);
+        QFETCH(QStringList, threshold);
         QFETCH(bool, small);
         WallpaperList list;
         const QString path = picture(size);
-        const AddResult result =
-            addFileToList(list, path, defaults(width, height), QSize(640, 512));
+        const NewEntryDefaults defaults{threshold.at(0), threshold.at(1)};
+        const AddResult result = addFileToList(list, path, defaults, QSize(640, 512));
         QVERIFY2(result.added, qPrintable(result.error));
-        const WallpaperEntry expected = small ? WallpaperEntry{path, false, false, true}
-                                              : WallpaperEntry{path, true, true, false};
-        QCOMPARE(list.entries(), QList<WallpaperEntry>{expected});
+        QCOMPARE(list.entries(), (QList<WallpaperEntry>{{path, !small, !small, small}}));
     }
 
-    void badFiles_areRefusedAndTheListKept_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not a picture") << QByteArray("hello, I am text");
-        QTest::newRow("zero bytes") << QByteArray();
-        QTest::newRow("truncated PNG header") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10);
-    }
+    // Refused files leave the list as it was, and name themselves.
     void badFiles_areRefusedAndTheListKept() {
-        QFETCH(QByteArray, content);
         WallpaperList list;
         const QString good = picture(QSize(10, 10));
-        QVERIFY(addFileToList(list, good, defaults("1", "1"), {}).added);
-        const QString path = m_dir.filePath("bad.jpg");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        const AddResult result = addFileToList(list, path, defaults("1", "1"), {});
-        QVERIFY(!result.added);
-        QVERIFY(result.error.contains("bad.jpg"));
+        QVERIFY(addFileToList(list, good, {"1", "1"}, {}).added);
+        const QByteArray contents[] = {"hello, I am text", {}, {"\x89PNG\r\n\x1a\n\0\0", 10}};
+        QStringList bad{m_dir.path(), "/dev/zero", m_dir.filePath("missing.png")};
+        for (const QByteArray &content : contents) {
+            QFile file(m_dir.filePath(QStringLiteral("bad%1.jpg").arg(bad.size())));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            bad.append(file.fileName());
+        }
         // A FIFO once blocked the reader until some writer came.
-        const QString pipe = m_dir.filePath("pipe.png");
-        QVERIFY(QFile::exists(pipe) || ::mkfifo(QFile::encodeName(pipe), 0600) == 0);
-        for (const QString &other :
-             {m_dir.path(), pipe, QStringLiteral("/dev/zero"), m_dir.filePath("missing.png")})
-            QVERIFY2(!addFileToList(list, other, defaults("1", "1"), {}).added, qPrintable(other));
-        // The same file twice is added once.
-        const AddResult again = addFileToList(list, good, defaults("1", "1"), {});
+        bad.append(m_dir.filePath("pipe.png"));
+        QVERIFY(::mkfifo(QFile::encodeName(bad.last()), 0600) == 0);
+        for (const QString &path : bad) {
+            const AddResult result = addFileToList(list, path, {"1", "1"}, {});
+            QVERIFY2(!result.added && result.error.contains(QFileInfo(path).fileName()),
+                     qPrintable(path + ": " + result.error));
+        }
+        const AddResult again = addFileToList(list, good, {"1", "1"}, {});
         QVERIFY(!again.added && again.alreadyInList);
-        QCOMPARE(list.count(), 1);
+        QCOMPARE(list.entries(), (QList<WallpaperEntry>{{good, true, true, false}}));
     }
 
 private:
@@ -84,9 +71,6 @@ private:
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::gray);
         return image.save(path, "PNG") ? path : QString();
-    }
-    static NewEntryDefaults defaults(const QString &width, const QString &height) {
-        return {width, height, true, false, false, false, true, true};
     }
 
     QTemporaryDir m_dir;

