@@ -23,12 +23,6 @@ class TestThumbnailMaker : public QObject {
     Thumbnail make(const QString &path) {
         return makeThumbnail(path, ThumbnailCache(m_cacheFolder), Canvas, Face);
     }
-    QString writeFile(const QString &name, const QByteArray &content) {
-        QFile file(m_pictures.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-            qFatal("cannot write %s", qPrintable(name));
-        return file.fileName();
-    }
 
 private Q_SLOTS:
     void init() {
@@ -44,18 +38,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QRect>("drawn");
         const QByteArray png = pictureBytes(QSize(300, 200), "PNG");
-        const QByteArray jpeg = pictureBytes(QSize(300, 200), "JPG");
-        const QRect fitted(1, 6, 138, 92);
-        QTest::newRow("png") << "a.png" << png << fitted;
-        QTest::newRow("jpeg named .png") << "b.png" << jpeg << fitted;
-        QTest::newRow("photo.current.jpg is a photo") << "photo.current.jpg" << jpeg << fitted;
+        QTest::newRow("jpeg named .png")
+            << "b.png" << pictureBytes(QSize(300, 200), "JPG") << QRect(1, 6, 138, 92);
         // Decoded at 1/8 of its size, then fitted.
         QTest::newRow("large jpeg")
             << "big.jpg" << pictureBytes(QSize(4000, 3000), "JPG") << QRect(1, 1, 137, 103);
         QTest::newRow("text named .jpg") << "fake.jpg" << QByteArray("not a jpeg") << QRect();
-        QTest::newRow("zero bytes") << "empty.png" << QByteArray() << QRect();
         QTest::newRow("truncated png") << "cut.png" << png.left(40) << QRect();
-        QTest::newRow("icon by extension") << "logo.ico" << png << QRect();
         QTest::newRow("cursor by extension") << "arrow.CUR" << png << QRect();
         QTest::newRow("icon named .png")
             << "i.png" << pictureBytes(QSize(32, 32), "ICO") << QRect();
@@ -66,10 +55,10 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QRect, drawn);
-        const Thumbnail thumbnail = make(writeFile(name, content));
+        QVERIFY(writeBytes(m_pictures.filePath(name), content));
+        const Thumbnail thumbnail = make(m_pictures.filePath(name));
         QCOMPARE(thumbnail.ok, drawn.isValid());
-        if (thumbnail.ok)
-            QCOMPARE(drawnArea(thumbnail.canvas, Face.rgb()), drawn);
+        QCOMPARE(thumbnail.ok ? drawnArea(thumbnail.canvas, Face.rgb()) : QRect(), drawn);
     }
 
     // The desktop's shared cache is filled and used, but an entry that cannot
@@ -95,10 +84,10 @@ private Q_SLOTS:
                     file.setFileTime(QDateTime::currentDateTime().addSecs(60),
                                      QFileDevice::FileModificationTime));
         } else if (spoil == QLatin1String("damaged")) {
-            writeFile(cache.fileFor(path), "garbage");
+            QVERIFY(writeBytes(cache.fileFor(path), "garbage"));
         } else if (spoil == QLatin1String("blocked")) {
             QDir(m_cacheFolder).removeRecursively();
-            writeFile(m_cacheFolder, "not a folder");
+            QVERIFY(writeBytes(m_cacheFolder, "not a folder"));
         }
         const Thumbnail again = make(path);
         QVERIFY(again.ok);
