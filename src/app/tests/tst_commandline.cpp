@@ -16,11 +16,8 @@ private Q_SLOTS:
         QTest::newRow("blank arguments") << QStringList{"", "/C", ""} << StartAction::ClearAndRun;
         QTest::newRow("/C with more") << QStringList{"/C", "now"} << StartAction::Run;
         QTest::newRow("glued text") << QStringList{"/Cx"} << StartAction::Run;
-        QTest::newRow("minus sign") << QStringList{"-C"} << StartAction::Run;
         QTest::newRow("--help") << QStringList{"--help"} << StartAction::ShowHelp;
-        QTest::newRow("--version") << QStringList{"--version"} << StartAction::ShowVersion;
         QTest::newRow("--quit with more") << QStringList{"--quit", "now"} << StartAction::Run;
-        QTest::newRow("unknown") << QStringList{"--frobnicate"} << StartAction::Run;
     }
 
     void parse() {
