@@ -49,10 +49,12 @@ class TestBrowserWindow : public QObject {
                 return addMeasuredToList(m_list, picture, {}, QSize(512, 384));
             });
     }
-    // Opens the browser on path, or goes there, and waits for the thumbnails.
-    void openOn(const QString &path, bool navigate = false) {
+    // Opens the browser on path (the remembered folder if none), or goes
+    // there, and waits for the thumbnails.
+    void openOn(const QString &path = {}, bool navigate = false) {
         QSignalSpy finished(m_browser.get(), &BrowserWindow::runFinished);
-        m_settings->write(SettingsKeys::LastPath, path);
+        if (!navigate && !path.isEmpty())
+            m_settings->write(SettingsKeys::LastPath, path);
         navigate ? m_browser->openFolder(path) : m_browser->open();
         QVERIFY(finished.wait(20000));
     }
@@ -90,8 +92,10 @@ private Q_SLOTS:
     }
 
     // A remembered folder that is gone is no reason for a message, a folder
-    // the user picks that cannot be opened is. Pictures only, in reading order.
-    void folders_showTheirPicturesOnly() {
+    // the user picks that cannot be opened is. Pictures only, in reading
+    // order. Escape in the open drive list closes only the list, the next
+    // one the browser, which opens again where it was, on the same folder.
+    void folders_showTheirPicturesAndTheBrowserComesBackToTheLastOne() {
         const QDir mixed(folder(QStringLiteral("mixed")));
         for (const char *name : {"b.png", "A.png", "c.ico"})
             writePicture(mixed, QString::fromLatin1(name), QSize(100, 80));
@@ -103,12 +107,25 @@ private Q_SLOTS:
         openOn(mixed.path(), true);
         QCOMPARE(tags(), QStringList({"A.png", "b.png"}));
         QCOMPARE(m_browser->thumbCount(), 2);
-        QCOMPARE(m_settings->read(SettingsKeys::LastPath), mixed.path() + "/");
         QVERIFY(m_prompter.shown.isEmpty());
         m_browser->openFolder(m_root->filePath(QStringLiteral("vanished")));
         QTRY_COMPARE(m_prompter.shown.size(), 1);
         QCOMPARE(m_browser->currentPath(), mixed.path() + "/");
         QCOMPARE(m_browser->thumbCount(), 2);
+        m_browser->resize(700, 520);
+        m_browser->move(30, 40);
+        auto *drives = m_browser->findChild<QComboBox *>();
+        drives->showPopup();
+        QTRY_VERIFY(drives->view()->isVisible());
+        QTest::keyClick(drives->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!drives->view()->isVisible());
+        QVERIFY(m_browser->isVisible());
+        QTest::keyClick(m_browser.get(), Qt::Key_Escape);
+        QVERIFY(!m_browser->isVisible());
+        makeBrowser();
+        openOn();
+        QCOMPARE(QRect(m_browser->pos(), m_browser->size()), QRect(30, 40, 700, 520));
+        QCOMPARE(tags(), QStringList({"A.png", "b.png"}));
     }
 
     // Add before any click takes the first cell; Add All takes every cell in
@@ -187,54 +204,26 @@ private Q_SLOTS:
         QCOMPARE(m_list.count(), made + 2);
     }
 
-    void drives_warnAndAskBeforeOpeningRemovableMedia_data() {
-        QTest::addColumn<QString>("fileSystem");
-        QTest::addColumn<Prompter::Answer>("answer");
-        QTest::addColumn<QString>("warning"); // a word of the warning, "" for none
-        QTest::newRow("cd, cancel") << "iso9660" << Prompter::Answer::Cancel << "CD-ROM";
-        QTest::newRow("network, ok") << "nfs4" << Prompter::Answer::Ok << "network";
-        QTest::newRow("fixed") << "ext4" << Prompter::Answer::Ok << "";
-    }
+    // A CD or a network drive warns first, and Cancel stays where it was.
     void drives_warnAndAskBeforeOpeningRemovableMedia() {
-        QFETCH(QString, fileSystem);
-        QFETCH(Prompter::Answer, answer);
-        QFETCH(QString, warning);
-        const QString volume = picturesFolder(QStringLiteral("volume"), 1);
-        makeBrowser(QStringLiteral("/dev/sr0 %1 %2 ro 0 0\n").arg(volume, fileSystem));
-        const QString start = picturesFolder(QStringLiteral("start"), 2);
+        const QString cd = picturesFolder("cd", 1), share = picturesFolder("share", 1);
+        const QString disk = picturesFolder("disk", 1), start = picturesFolder("start", 1);
+        makeBrowser(QStringLiteral("/dev/sr0 %1 iso9660 ro 0 0\nhost:/x %2 nfs4 rw 0 0\n"
+                                   "/dev/sdb1 %3 ext4 rw 0 0\n")
+                        .arg(cd, share, disk));
         openOn(start);
         auto *drives = m_browser->findChild<QComboBox *>();
-        const int index = drives->findData(volume);
-        QVERIFY(index >= 0);
-        m_prompter.answers = {answer};
-        QSignalSpy finished(m_browser.get(), &BrowserWindow::runFinished);
-        drives->setCurrentIndex(index);
-        Q_EMIT drives->activated(index);
-        const bool opened = answer == Prompter::Answer::Ok;
-        QVERIFY(opened ? finished.wait(10000) : !finished.wait(100));
-        QCOMPARE(m_browser->currentPath(), (opened ? volume : start) + "/");
-        QCOMPARE(m_prompter.shown.size(), warning.isEmpty() ? 0 : 1);
-        if (!warning.isEmpty())
-            QVERIFY(m_prompter.shown.first().text.section('\n', 0, 0).contains(warning));
-    }
-
-    // Escape in the open drive list closes only the list; the browser closes
-    // on the next one and opens again where it was.
-    void window_closesOnEscapeAndOpensWhereItWas() {
-        openOn(picturesFolder(QStringLiteral("few"), 1));
-        m_browser->resize(700, 520);
-        m_browser->move(30, 40);
-        auto *drives = m_browser->findChild<QComboBox *>();
-        drives->showPopup();
-        QTRY_VERIFY(drives->view()->isVisible());
-        QTest::keyClick(drives->view(), Qt::Key_Escape);
-        QTRY_VERIFY(!drives->view()->isVisible());
-        QVERIFY(m_browser->isVisible());
-        QTest::keyClick(m_browser.get(), Qt::Key_Escape);
-        QVERIFY(!m_browser->isVisible());
-        makeBrowser();
-        openOn(folder(QStringLiteral("few")));
-        QCOMPARE(QRect(m_browser->pos(), m_browser->size()), QRect(30, 40, 700, 520));
+        m_prompter.answers = {Prompter::Answer::Cancel, Prompter::Answer::Ok};
+        for (const QString &root : {cd, share, disk}) {
+            QSignalSpy finished(m_browser.get(), &BrowserWindow::runFinished);
+            drives->setCurrentIndex(drives->findData(root));
+            Q_EMIT drives->activated(drives->currentIndex());
+            QVERIFY(root == cd ? !finished.wait(100) : finished.wait(10000));
+            QCOMPARE(m_browser->currentPath(), (root == cd ? start : root) + "/");
+        }
+        QCOMPARE(m_prompter.shown.size(), 2);
+        QVERIFY(m_prompter.shown.at(0).text.section('\n', 0, 0).contains("CD-ROM"));
+        QVERIFY(m_prompter.shown.at(1).text.section('\n', 0, 0).contains("network"));
     }
 
     // The columns share the whole width, and every row can be reached
