@@ -35,21 +35,34 @@ Result<void> checkRootIsVisible(xcb_connection_t *connection, xcb_screen_t *scre
     return {};
 }
 
-const QString NoDisplay = QStringLiteral("Cannot reach the X display.");
+// The root window to draw on and the properties that name its picture.
+struct Root {
+    xcb_connection_t *c;
+    xcb_screen_t *screen;
+    xcb_window_t window;
+    xcb_atom_t rootAtom;
+    xcb_atom_t esetrootAtom;
+};
+
+Result<Root> openRoot(const X11Connection &connection) {
+    xcb_screen_t *screen = connection.screen();
+    if (!screen)
+        return Failure{QStringLiteral("Cannot reach the X display.")};
+    xcb_connection_t *c = connection.get();
+    if (const Result<void> visible = checkRootIsVisible(c, screen); !visible)
+        return Failure{visible.error()};
+    return Root{c, screen, screen->root, internAtom(c, "_XROOTPMAP_ID", false),
+                internAtom(c, "ESETROOT_PMAP_ID", false)};
+}
 
 } // namespace
 
 Result<void> X11RootBackend::clear() {
     const X11Connection connection;
-    xcb_screen_t *screen = connection.screen();
-    if (!screen)
-        return Failure{NoDisplay};
-    xcb_connection_t *c = connection.get();
-    if (const Result<void> visible = checkRootIsVisible(c, screen); !visible)
-        return visible;
-    const xcb_window_t root = screen->root;
-    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
-    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
+    const Result<Root> opened = openRoot(connection);
+    if (!opened)
+        return opened;
+    const auto [c, screen, root, rootAtom, esetrootAtom] = *opened;
     releasePreviousPixmap(c, root, rootAtom, esetrootAtom);
     xcb_delete_property(c, root, rootAtom);
     xcb_delete_property(c, root, esetrootAtom);
@@ -62,16 +75,10 @@ Result<void> X11RootBackend::clear() {
 
 Result<void> X11RootBackend::apply(const QString &, const QImage &bitmap, WallpaperStyle style) {
     const X11Connection connection;
-    xcb_screen_t *screen = connection.screen();
-    if (!screen)
-        return Failure{NoDisplay};
-    xcb_connection_t *c = connection.get();
-    if (const Result<void> visible = checkRootIsVisible(c, screen); !visible)
-        return visible;
-    const xcb_window_t root = screen->root;
-    const xcb_atom_t rootAtom = internAtom(c, "_XROOTPMAP_ID", false);
-    const xcb_atom_t esetrootAtom = internAtom(c, "ESETROOT_PMAP_ID", false);
-
+    const Result<Root> opened = openRoot(connection);
+    if (!opened)
+        return opened;
+    const auto [c, screen, root, rootAtom, esetrootAtom] = *opened;
     if (screen->root_depth != 24 && screen->root_depth != 32)
         return Failure{QStringLiteral("The X screen has depth %1; only 24 and 32 are supported.")
                            .arg(screen->root_depth)};
