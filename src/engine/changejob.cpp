@@ -33,9 +33,10 @@ private:
 };
 
 // A picture that cannot be decoded is the entry's fault (Broken), anything
-// else the output's: then error says why.
-EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, WallpaperFiles &files,
-                DesktopBackend &desktop, const std::atomic_bool &cancelled, QString *error) {
+// else the output's: a failure that says why.
+Result<EntryState> show(const WallpaperEntry &entry, const QList<Monitor> &monitors,
+                        WallpaperFiles &files, DesktopBackend &desktop,
+                        const std::atomic_bool &cancelled) {
     DesktopPicture picture(entry, primaryMonitorSize(monitors));
     if (!picture.readHeader())
         return EntryState::Broken;
@@ -43,9 +44,8 @@ EntryState show(const WallpaperEntry &entry, const QList<Monitor> &monitors, Wal
     const bool spanned =
         desktop.drawsFromPixels() || (monitors.size() > 1 && desktop.spansMonitors());
     const WallpaperStyle style = spanned ? WallpaperStyle::Span : picture.composition().style;
-    const auto outputFailed = [error](const Result<void> &written) {
-        *error = written.error();
-        return EntryState::OutputFailed;
+    const auto outputFailed = [](const Result<void> &written) -> Result<EntryState> {
+        return Failure{written.error()};
     };
     if (desktop.drawsFromPixels()) {
         // Show first, then write the full bitmap that no desktop is waiting for.
@@ -114,10 +114,13 @@ ChangeResult runChange(const ChangeRequest &request, WallpaperFiles &files, Desk
             counter = 0;
         }
         const WallpaperEntry &entry = entries.at(counter);
-        QString error;
         EntryState state = reachability.check(entry.filePath);
-        if (state == EntryState::Reachable)
-            state = show(entry, request.monitors, files, desktop, cancelled, &error);
+        if (state == EntryState::Reachable) {
+            const Result<EntryState> shown =
+                show(entry, request.monitors, files, desktop, cancelled);
+            state = shown ? *shown : EntryState::OutputFailed;
+            result.error = shown.error();
+        }
         switch (state) {
         case EntryState::Reachable:
         case EntryState::Shown:
@@ -127,7 +130,6 @@ ChangeResult runChange(const ChangeRequest &request, WallpaperFiles &files, Desk
         case EntryState::OutputFailed:
             // Not the entry's fault: it stays, and the walk stops here.
             result.outcome = ChangeOutcome::OutputFailed;
-            result.error = error;
             return result;
         case EntryState::Cancelled:
             result.outcome = ChangeOutcome::Superseded;
