@@ -2,15 +2,15 @@
 
 // Drives the real program on a real X display the way a user would.
 
+#include "screenshot.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
 #include <functional>
-#include <xcb/xcb.h>
 
 // Finds windows by title, reads the screen and presses keys.
 struct X11Desktop {
@@ -91,19 +91,8 @@ struct X11Desktop {
 
     // The colour the root window shows at (x, y), as the server holds it.
     static QRgb rootPixel(int x = 500, int y = 500) {
-        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_get_image_reply_t *reply =
-            xcb_get_image_reply(connection,
-                                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root,
-                                              int16_t(x), int16_t(y), 1, 1, ~0u),
-                                nullptr);
-        QRgb pixel = 0;
-        if (reply && xcb_get_image_data_length(reply) >= 4)
-            pixel = 0xff000000u | (*reinterpret_cast<const uint32_t *>(xcb_get_image_data(reply)));
-        std::free(reply);
-        xcb_disconnect(connection);
-        return pixel;
+        const QImage shot = screenshot();
+        return shot.isNull() ? 0 : shot.pixel(x, y);
     }
 
     static QString output(const QString &program, const QStringList &arguments) {
