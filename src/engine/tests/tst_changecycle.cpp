@@ -100,7 +100,6 @@ private Q_SLOTS:
         QTest::newRow("5 minutes") << 5 << QList<int>{5, 10};
         QTest::newRow("0 counts as every tick")
             << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-        QTest::newRow("9 h 59 min") << 599 << QList<int>{};
     }
     void interval_changesOnEveryNthTick() {
         QFETCH(int, interval);
@@ -178,8 +177,6 @@ private Q_SLOTS:
         QTest::newRow("tiled") << false << false << true << QSize(16, 4) << WallpaperStyle::Tile;
         QTest::newRow("single, proportional")
             << true << true << false << QSize(64, 16) << WallpaperStyle::Center;
-        QTest::newRow("stretched")
-            << true << false << false << QSize(16, 4) << WallpaperStyle::Stretch;
         QTest::newRow("tiled but stretched")
             << true << false << true << QSize(16, 4) << WallpaperStyle::Stretch;
     }

@@ -116,9 +116,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tiled");
         QTest::addRow("root, centred") << "root" << false << false << false;
         QTest::addRow("root, tiled") << "root" << false << false << true;
-        QTest::addRow("root, stretched") << "root" << true << false << false;
         QTest::addRow("root, proportional") << "root" << true << true << false;
-        QTest::addRow("root, proportional tiled") << "root" << true << true << true;
         // Desktops that span one picture over the monitors, or set each on its own.
         for (const char *desktop : {"GNOME", "Cinnamon", "MATE", "Xfce"})
             QTest::addRow("%s, proportional", desktop) << desktop << true << true << false;

@@ -198,8 +198,8 @@ void TestSwayBackend::failuresAreReported_data() {
     QTest::addColumn<QList<QByteArrayList>>("environment"); // name, value
     QTest::addColumn<QString>("mentions");
     const QList<QByteArrayList> none;
-    QTest::newRow("command substitution") << "pic $(touch hit).bmp" << none << "sway";
-    QTest::newRow("command separator") << "pic;exec touch hit.bmp" << none << "sway";
+    QTest::newRow("command substitution and separator")
+        << "pic $(touch hit);exec touch hit.bmp" << none << "sway";
     QTest::newRow("missing file") << "" << none << "cannot be read";
     QTest::newRow("no sway on the socket")
         << "Rotafond.bmp" << QList<QByteArrayList>{{"SWAYSOCK", "/nowhere.sock"}} << "swaymsg";
