@@ -22,8 +22,6 @@ private Q_SLOTS:
         QTest::newRow("TN 300: cut at the edges") << DisplayMode::TN << QSize(300, 300) << all;
         QTest::newRow("TN 1000x700: strips stay black")
             << DisplayMode::TN << QSize(1000, 700) << QRect(0, 0, 180, 126);
-        QTest::newRow("TP 300x400: two columns") << DisplayMode::TP << QSize(300, 400) << all;
-        QTest::newRow("SP 800x400") << DisplayMode::SP << QSize(800, 400) << QRect(0, 23, 184, 92);
         QTest::newRow("SP 1000x900")
             << DisplayMode::SP << QSize(1000, 900) << QRect(15, 0, 153, 138);
         QTest::newRow("SN 512x384: half to even")
@@ -52,11 +50,9 @@ private Q_SLOTS:
         QTest::addColumn<DisplayMode>("mode");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QPoint>("secondTile");
-        QTest::newRow("TN 300") << DisplayMode::TN << QSize(300, 300) << QPoint(54, 54);
         // 46.36 preview pixels wide, drawn 46: the third tile follows without a gap.
         QTest::newRow("TN 258, third column")
             << DisplayMode::TN << QSize(258, 258) << QPoint(92, 0);
-        QTest::newRow("TP 300x400") << DisplayMode::TP << QSize(300, 400) << QPoint(104, 0);
         QTest::newRow("TP 800x400") << DisplayMode::TP << QSize(800, 400) << QPoint(0, 92);
     }
     void tiles_areCopiesOfOneScaledTile() {
