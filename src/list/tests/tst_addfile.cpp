@@ -1,8 +1,8 @@
 #include "addfile.h"
+#include "testimages.h"
 #include "wallpaperlist.h"
 
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,8 +21,6 @@ private Q_SLOTS:
             << QSize(1024, 768) << QStringList{"1024", "768"} << false;
         QTest::newRow("width - 1") << QSize(1023, 900) << QStringList{"1024", "768"} << true;
         QTest::newRow("height - 1") << QSize(2000, 767) << QStringList{"1024", "768"} << true;
-        QTest::newRow("682.5 is taken as 682")
-            << QSize(682, 500) << QStringList{"682.5", "384"} << false;
         // The fallback threshold is 640 x 512.
         QTest::newRow("empty threshold falls back")
             << QSize(600, 500) << QStringList{"", "x"} << true;
@@ -47,9 +45,8 @@ private Q_SLOTS:
         const QByteArray contents[] = {"hello, I am text", {}, {"\x89PNG\r\n\x1a\n\0\0", 10}};
         QStringList bad{m_dir.path(), "/dev/zero", m_dir.filePath("missing.png")};
         for (const QByteArray &content : contents) {
-            QFile file(m_dir.filePath(QStringLiteral("bad%1.jpg").arg(bad.size())));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-            bad.append(file.fileName());
+            bad.append(m_dir.filePath(QStringLiteral("bad%1.jpg").arg(bad.size())));
+            QVERIFY(writeBytes(bad.last(), content));
         }
         // A FIFO once blocked the reader until some writer came.
         bad.append(m_dir.filePath("pipe.png"));
@@ -66,11 +63,8 @@ private Q_SLOTS:
 
 private:
     QString picture(QSize size) {
-        const QString path =
-            m_dir.filePath(QStringLiteral("%1x%2.png").arg(size.width()).arg(size.height()));
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::gray);
-        return image.save(path, "PNG") ? path : QString();
+        return writePicture(QDir(m_dir.path()),
+                            QStringLiteral("%1x%2.png").arg(size.width()).arg(size.height()), size);
     }
 
     QTemporaryDir m_dir;

@@ -1,4 +1,5 @@
 #include "settingsstore.h"
+#include "testimages.h"
 #include "wallpaperliststore.h"
 
 #include <QDir>
@@ -63,10 +64,8 @@ private Q_SLOTS:
     void storedList_loadsWhatCanBeLoaded() {
         QFETCH(QByteArray, stored);
         QVERIFY(QDir().mkpath(QFileInfo(configPath()).path()));
-        QFile file(configPath());
-        QVERIFY(file.open(QIODevice::WriteOnly) &&
-                file.write(stored.replace("=./", "=" + QFile::encodeName(m_dir->path()) + '/')));
-        file.close();
+        QVERIFY(writeBytes(configPath(),
+                           stored.replace("=./", "=" + QFile::encodeName(m_dir->path()) + '/')));
         makeFile("a");
         makeFile("c");
         SettingsStore settings(configPath(), {});
@@ -116,10 +115,7 @@ private Q_SLOTS:
 
 private:
     QString makeFile(const QString &name) {
-        QFile file(m_dir->filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(file.fileName()));
-        return file.fileName();
+        return writeBytes(m_dir->filePath(name), {}) ? m_dir->filePath(name) : QString();
     }
     QString configPath() const { return m_dir->filePath(QStringLiteral("conf/Rotafond.conf")); }
 
