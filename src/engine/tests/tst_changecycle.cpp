@@ -91,22 +91,6 @@ private Q_SLOTS:
 
     void cleanup() { m_cycle.reset(); }
 
-    void nextFile_wrapsAndFallsBackToTheFirstEntry_data() {
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<QRgb>("shown");
-        QTest::addColumn<int>("next");
-        QTest::newRow("last wraps") << 2 << Blue << 0;
-        QTest::newRow("out of range") << 7 << Red << 0;
-    }
-    void nextFile_wrapsAndFallsBackToTheFirstEntry() {
-        QFETCH(int, stored);
-        colouredEntries(3);
-        m_settings->write(SettingsKeys::NextFile, stored);
-        QVERIFY(advanced());
-        QTEST(shownColours().value(0), "shown");
-        QTEST(m_settings->read(SettingsKeys::NextFile), "next");
-    }
-
     void brokenEntry_isRemovedAndTheNextShownAtOnce_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("deleted") << QByteArray();
@@ -126,6 +110,11 @@ private Q_SLOTS:
         // Position 2 no longer exists after the removal: the first entry is shown.
         QCOMPARE(shownColours(), QList<QRgb>{Red});
         QCOMPARE(m_settings->read(SettingsKeys::NextFile), 0);
+        // After the last entry the count goes back to the first.
+        m_settings->write(SettingsKeys::NextFile, 1);
+        QVERIFY(advanced());
+        QCOMPARE(shownColours(), (QList<QRgb>{Red, Blue}));
+        QCOMPARE(m_settings->read(SettingsKeys::NextFile), 0);
     }
 
     void thousandsOfBrokenEntries_areRemovedInOneChange() {
@@ -142,23 +131,21 @@ private Q_SLOTS:
     }
 
     void composition_reachesTheDesktop_data() {
-        QTest::addColumn<bool>("resize");
-        QTest::addColumn<bool>("proportional");
-        QTest::addColumn<bool>("tiled");
+        QTest::addColumn<WallpaperEntry>("entry");
         QTest::addColumn<QSize>("bitmap");
         QTest::addColumn<WallpaperStyle>("style");
         // The screen is 64 x 48; the picture 16 x 4.
-        QTest::newRow("tiled") << false << false << true << QSize(16, 4) << WallpaperStyle::Tile;
+        QTest::newRow("tiled") << WallpaperEntry{{}, false, false, true} << QSize(16, 4)
+                               << WallpaperStyle::Tile;
         QTest::newRow("single, proportional")
-            << true << true << false << QSize(64, 16) << WallpaperStyle::Center;
+            << WallpaperEntry{{}, true, true, false} << QSize(64, 16) << WallpaperStyle::Center;
         QTest::newRow("tiled but stretched")
-            << true << false << true << QSize(16, 4) << WallpaperStyle::Stretch;
+            << WallpaperEntry{{}, true, false, true} << QSize(16, 4) << WallpaperStyle::Stretch;
     }
     void composition_reachesTheDesktop() {
-        QFETCH(bool, resize);
-        QFETCH(bool, proportional);
-        QFETCH(bool, tiled);
-        m_list->reset({{picture("wide.png", QSize(16, 4)), resize, proportional, tiled}});
+        QFETCH(WallpaperEntry, entry);
+        entry.filePath = picture("wide.png", QSize(16, 4));
+        m_list->reset({entry});
         int counter = 7; // out of range: the first entry
         m_cycle->setNextWallpaper(counter);
         QCOMPARE(counter, 0);

@@ -17,9 +17,7 @@ private Q_SLOTS:
     void desktop_showsEveryMonitorItsOwnComposition_data() {
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<bool>("resize");
-        QTest::addColumn<bool>("proportional");
-        QTest::addColumn<bool>("tiled");
+        QTest::addColumn<WallpaperEntry>("entry");
         QTest::addColumn<int>("tolerance");
         const QSize big(1601, 1203); // odd sizes: the centring rounds
         // JPEGs decode reduced, other formats only clip.
@@ -29,7 +27,8 @@ private Q_SLOTS:
             const auto row = [&](const char *mode, QSize picture, bool resize, bool proportional,
                                  bool tiled, int off) {
                 QTest::addRow("%s %s", format, mode)
-                    << picture << QByteArray(format) << resize << proportional << tiled << off;
+                    << picture << QByteArray(format)
+                    << WallpaperEntry{{}, resize, proportional, tiled} << off;
             };
             row("centred", big, false, false, false, 0);
             row("stretched", big, true, false, false, 4);
@@ -41,16 +40,13 @@ private Q_SLOTS:
     void desktop_showsEveryMonitorItsOwnComposition() {
         QFETCH(QSize, picture);
         QFETCH(QByteArray, format);
-        QFETCH(bool, resize);
-        QFETCH(bool, proportional);
-        QFETCH(bool, tiled);
+        QFETCH(WallpaperEntry, entry);
         QFETCH(int, tolerance);
         // A smaller second monitor at the right, lower down.
         const QList<Monitor> monitors{{QStringLiteral("A"), QRect(0, 0, 640, 480)},
                                       {QStringLiteral("B"), QRect(640, 100, 400, 300)}};
-        const QString path = m_dir.filePath(QStringLiteral("picture.") + format);
-        QVERIFY(gradientPicture(picture).save(path, format, 95));
-        const WallpaperEntry entry{path, resize, proportional, tiled};
+        entry.filePath = m_dir.filePath(QStringLiteral("picture.") + format);
+        QVERIFY(gradientPicture(picture).save(entry.filePath, format, 95));
 
         DesktopPicture desktopPicture(entry, monitors.first().rect.size());
         QVERIFY(desktopPicture.readHeader());
@@ -68,8 +64,9 @@ private Q_SLOTS:
         QVERIFY2(worst <= tolerance, qPrintable(QStringLiteral("differs by %1").arg(worst)));
         // The bitmap for "Rotafond.bmp" stays the primary monitor's composition.
         QCOMPARE(desktopPicture.bitmap()->size(),
-                 resize && proportional ? proportionalSize(picture, monitors.first().rect.size())
-                                        : picture);
+                 entry.resize && entry.proportional
+                     ? proportionalSize(picture, monitors.first().rect.size())
+                     : picture);
     }
 
     void turnedPictures_areShownUpright_data() {

@@ -109,26 +109,23 @@ private Q_SLOTS:
 
     void desktop_showsEveryMonitorItsOwnPicture_data() {
         QTest::addColumn<QString>("desktop");
-        QTest::addColumn<bool>("resize");
-        QTest::addColumn<bool>("proportional");
-        QTest::addColumn<bool>("tiled");
-        QTest::addRow("root, tiled") << "root" << false << false << true;
-        QTest::addRow("root, proportional") << "root" << true << true << false;
+        QTest::addColumn<WallpaperEntry>("entry");
+        QTest::addRow("root, tiled") << "root" << WallpaperEntry{{}, false, false, true};
+        QTest::addRow("root, proportional") << "root" << WallpaperEntry{{}, true, true, false};
         // Desktops that span one picture over the monitors, or set each on its own.
         for (const char *desktop : {"GNOME", "Cinnamon", "MATE", "Xfce"})
-            QTest::addRow("%s, proportional", desktop) << desktop << true << true << false;
+            QTest::addRow("%s, proportional", desktop)
+                << desktop << WallpaperEntry{{}, true, true, false};
     }
     void desktop_showsEveryMonitorItsOwnPicture() {
         QFETCH(QString, desktop);
-        QFETCH(bool, resize);
-        QFETCH(bool, proportional);
-        QFETCH(bool, tiled);
+        QFETCH(WallpaperEntry, entry);
         if (desktop != QLatin1String("root") && !m_settingsMissing.isEmpty())
             QSKIP(qPrintable(m_settingsMissing));
         if (desktop == QLatin1String("Xfce") &&
             QStandardPaths::findExecutable("xfconf-query").isEmpty())
             QSKIP("needs xfconf");
-        const WallpaperEntry entry{m_picture, resize, proportional, tiled};
+        entry.filePath = m_picture;
         WallpaperFiles files(m_dir.filePath(desktop));
         const std::unique_ptr<DesktopBackend> backend = backendFor(desktop);
         const std::atomic_bool notCancelled = false;
@@ -145,7 +142,8 @@ private Q_SLOTS:
         // "Rotafond.bmp" is composed for the primary monitor, at its physical size.
         const QSize natural(1601, 1203);
         QCOMPARE(QImageReader(files.bitmapPath()).size(),
-                 resize && proportional ? proportionalSize(natural, QSize(1280, 1024)) : natural);
+                 entry.resize && entry.proportional ? proportionalSize(natural, QSize(1280, 1024))
+                                                    : natural);
     }
 
     void layoutChange_drawsTheShownEntryAgain() {
