@@ -21,7 +21,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("order");
         QTest::newRow("remove middle") << 1 << -1 << true << "a c";
         QTest::newRow("remove past the end") << 3 << -1 << false << "a b c";
-        QTest::newRow("remove negative") << -1 << -1 << false << "a b c";
         QTest::newRow("move first to last") << 0 << 2 << true << "b c a";
         QTest::newRow("move up one") << 2 << 1 << true << "a c b";
         QTest::newRow("move out of range") << 2 << 3 << false << "a b c";
