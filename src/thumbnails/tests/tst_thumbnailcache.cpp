@@ -38,6 +38,10 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
             QSKIP("gio is not installed (package libglib2.0-bin)");
         m_thumbnail.fill(Qt::darkCyan);
+        // What gio starts reads our cache, without a daemon.
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome()));
+        qputenv("HOME", QFile::encodeName(m_root.path()));
+        qputenv("GIO_USE_VFS", "local");
     }
     void init() {
         QDir(m_root.path()).removeRecursively();
@@ -59,11 +63,6 @@ private Q_SLOTS:
         QVERIFY(cache().store(path, QFileInfo(path).lastModified().toSecsSinceEpoch(), m_thumbnail,
                               Original));
         QProcess info;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome());
-        environment.insert(QStringLiteral("HOME"), m_root.path());
-        environment.insert(QStringLiteral("GIO_USE_VFS"), QStringLiteral("local")); // no daemon
-        info.setProcessEnvironment(environment);
         info.start(QStringLiteral("gio"),
                    {"info", "-a", "thumbnail::path,thumbnail::is-valid", path});
         QVERIFY(info.waitForFinished(10000));
