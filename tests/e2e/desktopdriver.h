@@ -91,8 +91,8 @@ struct X11Desktop {
 
     // The colour the root window shows at (x, y), as the server holds it.
     static QRgb rootPixel(int x = 500, int y = 500) {
-        const QImage shot = screenshot();
-        return shot.isNull() ? 0 : shot.pixel(x, y);
+        const QImage shot = screenshot(QRect(x, y, 1, 1));
+        return shot.isNull() ? 0 : shot.pixel(0, 0);
     }
 
     static QString output(const QString &program, const QStringList &arguments) {

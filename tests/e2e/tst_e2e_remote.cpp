@@ -14,8 +14,7 @@ public:
 
 private Q_SLOTS:
     void everyWayOut_savesAListChangedAMomentBefore_data() {
-        // --quit calls the bus's Quit; the quit signals end the same way (the start test sends
-        // them).
+        // --quit calls the bus's Quit; the start test sends the quit signals.
         QTest::addColumn<QString>("way");
         for (const char *way : {"--quit", "close button"})
             QTest::newRow(way) << way;
