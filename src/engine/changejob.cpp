@@ -119,7 +119,8 @@ ChangeResult runChange(const ChangeRequest &request, WallpaperFiles &files, Desk
             const Result<EntryState> shown =
                 show(entry, request.monitors, files, desktop, cancelled);
             state = shown ? *shown : EntryState::OutputFailed;
-            result.error = shown.error();
+            if (!shown)
+                result.error = shown.error();
         }
         switch (state) {
         case EntryState::Reachable:
