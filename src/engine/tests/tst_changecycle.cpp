@@ -293,7 +293,10 @@ private:
         m_list->reset(entries);
     }
     QString brokenFile(const QString &name, const QByteArray &content = {}) {
-        return writeBytes(m_dir->filePath(name), content) ? m_dir->filePath(name) : QString();
+        const QString path = m_dir->filePath(name);
+        if (!writeBytes(path, content))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
     }
     void ticks(int count) {
         for (int tick = 0; tick < count; ++tick)

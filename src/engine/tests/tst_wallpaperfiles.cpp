@@ -2,6 +2,7 @@
 #include "wallpaperfiles.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +24,7 @@ private Q_SLOTS:
         const Result<void> written = files.writeBitmap(image);
         QVERIFY2(written, qPrintable(written.error()));
         QCOMPARE(files.bitmapPath(), dir.filePath("deep/data/Rotafond.bmp"));
+        QCOMPARE(QImageReader(files.bitmapPath()).format(), QByteArray("bmp"));
         QCOMPARE(QImage(files.bitmapPath()).convertToFormat(QImage::Format_RGB32), opaque);
         // Nothing half-written is left beside it.
         QCOMPARE(QDir(dir.filePath("deep/data")).entryList(QDir::Files),

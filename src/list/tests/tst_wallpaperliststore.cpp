@@ -115,7 +115,10 @@ private Q_SLOTS:
 
 private:
     QString makeFile(const QString &name) {
-        return writeBytes(m_dir->filePath(name), {}) ? m_dir->filePath(name) : QString();
+        const QString path = m_dir->filePath(name);
+        if (!writeBytes(path, {}))
+            qFatal("cannot create %s", qPrintable(path));
+        return path;
     }
     QString configPath() const { return m_dir->filePath(QStringLiteral("conf/Rotafond.conf")); }
 
